@@ -1,0 +1,48 @@
+# Velaria: the two commands a new user needs are `make run` and `make test`.
+# Both install the missing Debian packages first (scripts/install-deps.sh).
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+
+CMAKE_DEV = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELARIA_DEVELOPER_BUILD=ON
+
+.PHONY: all deps build asan run test bench fuzz format clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_DEV) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+# The calendar core and its tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+asan: deps
+	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELARIA_DEVELOPER_BUILD=ON \
+	    -DVELARIA_CORE_ONLY=ON -DVELARIA_SANITIZE=ON >/dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+run: build
+	@bash scripts/run.sh $(BUILD)
+
+test: build asan
+	@bash scripts/run-tests.sh $(BUILD) $(ASAN_BUILD)
+
+bench: build
+	@bash scripts/run-bench.sh $(BUILD)
+
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DVELARIA_CORE_ONLY=ON -DVELARIA_BUILD_TESTS=OFF -DVELARIA_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@bash scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,0 +1,10 @@
+# Build options. The developer build (the default from the Makefile) turns warnings into errors;
+# packagers keep the warnings and drop -Werror.
+option(VELARIA_DEVELOPER_BUILD "Treat warnings as errors" OFF)
+option(VELARIA_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(VELARIA_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
+option(VELARIA_CORE_ONLY "Build only the calendar core and its tests" OFF)
+option(VELARIA_BUILD_TESTS "Build the tests" ON)
+
+set(VELARIA_MAKER_HOST "velaria.example" CACHE STRING
+    "Host name of the maker's web site (download page, horoscope page, default banner)")

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs the whole suite: the sanitizer build's calendar tests, then every test of the main
+# build inside one virtual X display (widget tests themselves run offscreen).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+asan=${2:-build-asan}
+
+export LC_ALL=C.UTF-8
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+echo "== Calendar tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+ctest --test-dir "$asan" --output-on-failure -j 2
+
+source scripts/test-services.sh
+start_test_services
+
+echo "== All tests"
+ctest --test-dir "$build" --output-on-failure -j 2

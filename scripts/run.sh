@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Starts the calendar. Without a display it runs on a virtual one and leaves a screenshot.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+program="$PWD/$build/bin/velaria"
+
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    exec "$program"
+fi
+
+echo "Nessuno schermo disponibile: Velaria parte su uno schermo virtuale (Xvfb)."
+echo "No display available: Velaria runs on a virtual display (Xvfb)."
+source scripts/test-services.sh
+start_test_services
+"$program" &
+pid=$!
+shot="$PWD/$build/velaria-screenshot.png"
+for _ in $(seq 1 100); do
+    if xdotool search --name "Velaria ver" >/dev/null 2>&1; then
+        break
+    fi
+    sleep 0.1
+done
+sleep 0.5
+import -window root "$shot"
+echo "Schermata / screenshot: $shot"
+echo "Velaria è in esecuzione (pid $pid); Ctrl+C per terminare. / Running; Ctrl+C to stop."
+wait "$pid"

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QIcon>
+#include <QImage>
+
+namespace velaria {
+
+// The program's icon: a calendar leaf with a red header, drawn at any size.
+QImage VelariaIconImage(int size);
+QIcon VelariaIcon();
+
+} // namespace velaria
