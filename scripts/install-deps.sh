@@ -14,7 +14,7 @@ PACKAGES=(
   # fonts metric-compatible with Arial, Arial Narrow and Times New Roman
   fonts-liberation fonts-liberation2 fontconfig
   # real windows, input and screenshots in tests
-  xvfb xauth xdotool x11-utils imagemagick
+  xvfb xauth xdotool x11-utils imagemagick openbox wmctrl
   # printing through the real spooler
   cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
   # web window tests serve a page on 127.0.0.1

@@ -5,6 +5,30 @@
 
 #include <QApplication>
 
+#ifdef VELARIA_STARTUP_PROBE
+#include <QTimer>
+
+namespace {
+
+// Built only into the start-up benchmark's copy of the program: quits once the month has
+// been painted for the first time.
+class QuitAfterFirstPaint : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            QTimer::singleShot(0, qApp, &QApplication::quit);
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+#endif
+
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
@@ -12,7 +36,6 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("Velaria"));
     QApplication::setApplicationVersion(QStringLiteral("1.0.9"));
     QApplication::setDesktopFileName(QStringLiteral("velaria"));
-
     velaria::InstallFontSubstitutions();
 
     velaria::WindowState state;
@@ -20,6 +43,10 @@ int main(int argc, char *argv[])
     state.makerHost = velaria::MakerHost();
 
     velaria::MainWindow window(state);
+#ifdef VELARIA_STARTUP_PROBE
+    QuitAfterFirstPaint probe;
+    window.findChild<QWidget *>(QStringLiteral("picMonth"))->installEventFilter(&probe);
+#endif
     window.show();
     return QApplication::exec();
 }

@@ -54,8 +54,8 @@ QDate AddMonths(const QDate &date, int months)
 
 QString MonthCaption(const QDate &date)
 {
-    return MonthNames.at(static_cast<std::size_t>(date.month() - 1)).toString() + QStringLiteral("  ") +
-           QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0'));
+    return MonthNames.at(static_cast<std::size_t>(date.month() - 1)).toString() +
+           QStringLiteral("  ") + QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0'));
 }
 
 int MonthFromCaption(QStringView caption)

@@ -19,9 +19,8 @@ inline constexpr std::array<QStringView, 12> MonthNames = {
     u"LUGLIO",  u"AGOSTO",   u"SETTEMBRE", u"OTTOBRE", u"NOVEMBRE", u"DICEMBRE"};
 
 // The first three letters of each month name: they identify the month of a caption.
-inline constexpr std::array<QStringView, 12> MonthKeys = {u"GEN", u"FEB", u"MAR", u"APR",
-                                                          u"MAG", u"GIU", u"LUG", u"AGO",
-                                                          u"SET", u"OTT", u"NOV", u"DIC"};
+inline constexpr std::array<QStringView, 12> MonthKeys = {
+    u"GEN", u"FEB", u"MAR", u"APR", u"MAG", u"GIU", u"LUG", u"AGO", u"SET", u"OTT", u"NOV", u"DIC"};
 
 // Weekday headings of the month grid, Monday first.
 inline constexpr std::array<QStringView, 7> GridHeadings = {u"lun", u"mar", u"mer", u"gio",

@@ -27,7 +27,8 @@ QStringList ReadRecurrenceLines(const QString &folder)
 {
     if (!FileExistsExactly(folder, RecurrenceFileName))
         return {};
-    QStringList lines = ReadTextLines(QDir(folder).filePath(RecurrenceFileName)).value_or(QStringList());
+    QStringList lines =
+        ReadTextLines(QDir(folder).filePath(RecurrenceFileName)).value_or(QStringList());
     lines.removeAll(QString());
     return lines;
 }

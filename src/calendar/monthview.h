@@ -25,13 +25,13 @@ struct MonthDayCell
 
 struct MonthLayout
 {
-    QString caption;           // "MARZO  2024"
+    QString caption; // "MARZO  2024"
     int daysInMonth = 0;
     int gridOffset = 0;
     std::array<MonthDayCell, 31> days{}; // days[d - 1]
-    QString holidayLine;       // the month's holidays and recurrences
-    bool todayFramePlaced = false; // today's day number exists in the shown month
-    int todayFrameLeft = 0;        // the "oggi è" mark, twips; only when placed
+    QString holidayLine;                 // the month's holidays and recurrences
+    bool todayFramePlaced = false;       // today's day number exists in the shown month
+    int todayFrameLeft = 0;              // the "oggi è" mark, twips; only when placed
     int todayFrameTop = 0;
     bool todayFrameVisible = false; // the shown month is today's month
 };

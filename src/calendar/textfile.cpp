@@ -70,15 +70,15 @@ std::optional<QStringList> ReadTextLines(const QString &path, QString *error)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = fileError(QStringLiteral("Impossibile leggere il file"), path,
-                               file.errorString());
+            *error =
+                fileError(QStringLiteral("Impossibile leggere il file"), path, file.errorString());
         return std::nullopt;
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         if (error)
-            *error = fileError(QStringLiteral("Impossibile leggere il file"), path,
-                               file.errorString());
+            *error =
+                fileError(QStringLiteral("Impossibile leggere il file"), path, file.errorString());
         return std::nullopt;
     }
     return SplitLines(DecodeText(bytes));

@@ -62,7 +62,8 @@ QString indexedName(const char *name, int index)
 
 } // namespace
 
-MainWindow::MainWindow(WindowState &state, QWidget *parent) : QMainWindow(parent), m_state(state)
+MainWindow::MainWindow(WindowState &state, const QDate &today, QWidget *parent)
+    : QMainWindow(parent), m_state(state), m_today(today)
 {
     setObjectName(QStringLiteral("form1"));
     setWindowTitle(QStringLiteral("Velaria ver. 1.0.9 - calendario perpetuo italiano"));
@@ -168,8 +169,8 @@ void MainWindow::buildMonthGrid(QWidget *client)
 
     for (int column = 0; column < 7; ++column) {
         const Column &c = Columns[static_cast<std::size_t>(column)];
-        auto *heading = new QLabel(GridHeadings[static_cast<std::size_t>(column)].toString(),
-                                   m_picMonth);
+        auto *heading =
+            new QLabel(GridHeadings[static_cast<std::size_t>(column)].toString(), m_picMonth);
         heading->setObjectName(indexedName("Label1", c.labelIndex));
         heading->setGeometry(twipsRect(c.headingLeft, 60, c.headingWidth, 495));
         heading->setFont(pointFont(QStringLiteral("MS Sans Serif"), 18));
@@ -282,8 +283,8 @@ void MainWindow::stepMonths(int months)
 void MainWindow::picMonth_Paint()
 {
     const QDate now = today();
-    const MonthLayout month = ComputeMonth(m_state.ShownDate, now, m_state.Ricorr,
-                                           m_state.CellWidth, m_state.CellHeight);
+    const MonthLayout month =
+        ComputeMonth(m_state.ShownDate, now, m_state.Ricorr, m_state.CellWidth, m_state.CellHeight);
     m_lblMonth->setText(month.caption);
     lblMonth_Change(month.caption);
     m_state.DaysInMonth = month.daysInMonth;
@@ -305,10 +306,9 @@ void MainWindow::lblMonth_DblClick()
 {
     const QString example = DateText(today());
     bool accepted = false;
-    const QString answer =
-        QInputDialog::getText(this, QStringLiteral("Inserire la nuova data"),
-                              QStringLiteral("Esempio: ") + example, QLineEdit::Normal, example,
-                              &accepted);
+    const QString answer = QInputDialog::getText(this, QStringLiteral("Inserire la nuova data"),
+                                                 QStringLiteral("Esempio: ") + example,
+                                                 QLineEdit::Normal, example, &accepted);
     if (!accepted)
         return;
     // Anything that is not a date leaves the view as it was.
@@ -334,6 +334,7 @@ void MainWindow::setTall(bool tall)
 
 void MainWindow::Frame3_Click()
 {
+    m_webWindow.show(WebWindowLauncher::HoroscopePage(m_state.makerHost));
 }
 
 void MainWindow::openRecurrenceFile()
@@ -347,8 +348,8 @@ void MainWindow::openRecurrenceFile()
         }
     }
 #ifdef Q_OS_WIN
-    const bool started = QProcess::startDetached(QStringLiteral("notepad.exe"),
-                                                 {QDir::toNativeSeparators(path)});
+    const bool started =
+        QProcess::startDetached(QStringLiteral("notepad.exe"), {QDir::toNativeSeparators(path)});
 #else
     const bool started = QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 #endif
@@ -380,6 +381,7 @@ void MainWindow::showEvent(QShowEvent *event)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    m_webWindow.close();
     event->accept();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "monthview.h"
+#include "webwindowlauncher.h"
 #include "windowstate.h"
 
 #include <QMainWindow>
@@ -31,7 +32,8 @@ public:
     static constexpr int ClientHeightTall = 5880;
     static constexpr int DayInformationMs = 5000;
 
-    explicit MainWindow(WindowState &state, QWidget *parent = nullptr);
+    // `today` fixes the current date, for tests; by default it is the system's date.
+    explicit MainWindow(WindowState &state, const QDate &today = {}, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     WindowState &state() { return m_state; }
@@ -81,6 +83,7 @@ private:
     QLabel *m_label4[2] = {};
     RecurrenceEditor *m_frame4 = nullptr;
     QTimer *m_timer1 = nullptr;
+    WebWindowLauncher m_webWindow; // Form2
 };
 
 } // namespace velaria

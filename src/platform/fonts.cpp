@@ -9,9 +9,8 @@ void InstallFontSubstitutions()
 {
     const QStringList sans = {QStringLiteral("Arial"), QStringLiteral("Liberation Sans")};
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), sans);
-    QFont::insertSubstitutions(QStringLiteral("MS Serif"),
-                               {QStringLiteral("Times New Roman"),
-                                QStringLiteral("Liberation Serif")});
+    QFont::insertSubstitutions(QStringLiteral("MS Serif"), {QStringLiteral("Times New Roman"),
+                                                            QStringLiteral("Liberation Serif")});
 }
 
 } // namespace velaria
