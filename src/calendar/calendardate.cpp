@@ -44,11 +44,11 @@ int GridOffset(int year, int month)
 
 QDate AddMonths(const QDate &date, int months)
 {
-    const int index = date.year() * 12 + (date.month() - 1) + months;
-    const int year = index / 12;
-    const int month = index % 12 + 1;
-    if (index < 0 || year < FirstYear || year > LastYear)
+    const long long index = date.year() * 12LL + (date.month() - 1) + months;
+    if (index < FirstYear * 12LL || index >= (LastYear + 1) * 12LL)
         return {};
+    const int year = static_cast<int>(index / 12);
+    const int month = static_cast<int>(index % 12) + 1;
     return QDate(year, month, std::min(date.day(), MonthLength(year, month)));
 }
 
