@@ -79,7 +79,7 @@ QString DateText(const QDate &date)
 QDate ParseDateEntry(QStringView text)
 {
     static const QRegularExpression form(
-        QStringLiteral(R"(^\s*(\d{1,2})[/\-. ](\d{1,2})[/\-. ](\d{1,4})\s*$)"));
+        QStringLiteral(R"(^\s*(\d{1,2})[/\-. ](\d{1,2})[/\-. ](\d{4})\s*$)"));
     const QRegularExpressionMatch match = form.match(text);
     if (!match.hasMatch())
         return {};

@@ -68,7 +68,8 @@ int MonthFromCaption(QStringView caption);
 // "dd/mm/yyyy".
 QString DateText(const QDate &date);
 
-// Reads a typed date, day first: d/m/yyyy with "/", "-", "." or a blank between the parts.
+// Reads a typed date, day first: d/m/yyyy with "/", "-", "." or a blank between the parts;
+// the year has four digits, so "5/3/24" is no date rather than the year 24.
 // Returns an invalid QDate for anything that is not a supported date.
 QDate ParseDateEntry(QStringView text);
 
