@@ -1,0 +1,10 @@
+#include "webbrowser.h"
+
+namespace velaria {
+
+QWebEngineView *WebBrowser::createWindow(QWebEnginePage::WebWindowType)
+{
+    return this;
+}
+
+} // namespace velaria
