@@ -23,7 +23,9 @@ QPushButton *makeButton(const QString &text, const char *name, QRect place, cons
     auto *button = new QPushButton(text, parent);
     button->setObjectName(QLatin1String(name));
     button->setGeometry(place);
-    button->setStyleSheet(QStringLiteral("background-color: %1;").arg(colour.name()));
+    QPalette colours = button->palette();
+    colours.setColor(QPalette::Button, colour);
+    button->setPalette(colours);
     return button;
 }
 
@@ -47,7 +49,9 @@ RecurrenceEditor::RecurrenceEditor(WindowState &state, QWidget *parent)
     m_list1->setObjectName(QStringLiteral("List1"));
     m_list1->setGeometry(twipsRect(90, 240, 6525, 3195));
     m_list1->setFont(pointFont(QStringLiteral("Times New Roman"), 12));
-    m_list1->setStyleSheet(QStringLiteral("QListWidget { background-color: rgb(255, 255, 192); }"));
+    QPalette listColours = m_list1->palette();
+    listColours.setColor(QPalette::Base, QColor(255, 255, 192));
+    m_list1->setPalette(listColours);
     m_list1->setToolTip(QStringLiteral("Cliccare 2 volte per rimuovere"));
 
     auto *label2 = new QLabel(QStringLiteral("Mese    Giorno") + QString(49, u' ') +
@@ -80,7 +84,9 @@ RecurrenceEditor::RecurrenceEditor(WindowState &state, QWidget *parent)
         box->setFrame(false);
         box->setFont(pointFont(QStringLiteral("MS Sans Serif"), 9.75));
         box->setToolTip(tips[static_cast<std::size_t>(n)]);
-        box->setStyleSheet(QStringLiteral("background-color: white;"));
+        QPalette boxColours = box->palette();
+        boxColours.setColor(QPalette::Base, Qt::white);
+        box->setPalette(boxColours);
         m_text4[n] = box;
         connect(combo, &QComboBox::textActivated, box, &QLineEdit::setText);
     }
