@@ -101,7 +101,9 @@ QString WriteTextLines(const QString &path, const QStringList &lines)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fileError(what, path, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
+    // A small write stays in the buffer until the commit, which does not report a short
+    // write itself: flush first so that a full disk is seen here.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         return fileError(what, path, reason);

@@ -5,6 +5,7 @@
 #include "clickable.h"
 #include "datafiles.h"
 #include "monthgrid.h"
+#include "pagewindow.h"
 #include "recurrenceeditor.h"
 #include "textfile.h"
 #include "twips.h"
@@ -221,6 +222,7 @@ void MainWindow::buildMenu()
 
     QAction *creaCale = bar->addAction(QStringLiteral("Pagina di creazione e stampa"));
     creaCale->setObjectName(QStringLiteral("CreaCale"));
+    connect(creaCale, &QAction::triggered, this, &MainWindow::CreaCale_Click);
 
     QAction *sito = bar->addAction(QStringLiteral("Sito"));
     sito->setObjectName(QStringLiteral("Sito"));
@@ -337,6 +339,15 @@ void MainWindow::Frame3_Click()
     m_webWindow.show(WebWindowLauncher::HoroscopePage(m_state.makerHost));
 }
 
+void MainWindow::CreaCale_Click()
+{
+    if (!m_form3)
+        m_form3 = new PageWindow(m_state, this);
+    m_form3->show();
+    m_form3->raise();
+    m_form3->activateWindow();
+}
+
 void MainWindow::openRecurrenceFile()
 {
     const QString path = QDir(m_state.dataFolder).filePath(RecurrenceFileName);
@@ -382,6 +393,7 @@ void MainWindow::showEvent(QShowEvent *event)
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     m_webWindow.close();
+    delete m_form3.data();
     event->accept();
 }
 

@@ -17,6 +17,7 @@ namespace velaria {
 class ClickFrame;
 class ClickLabel;
 class MonthGrid;
+class PageWindow;
 class RecurrenceEditor;
 
 // The main window: one month as a Monday-first grid with its holidays, the month steps,
@@ -68,6 +69,7 @@ private:
     void Frame3_Click();
     void openRecurrenceFile();
     void openSite();
+    void CreaCale_Click();
 
     WindowState &m_state;
     QDate m_today;
@@ -83,6 +85,7 @@ private:
     QLabel *m_label4[2] = {};
     RecurrenceEditor *m_frame4 = nullptr;
     QTimer *m_timer1 = nullptr;
+    QPointer<PageWindow> m_form3;  // the page window, from its first use until it is closed
     WebWindowLauncher m_webWindow; // Form2
 };
 

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -51,6 +52,7 @@ private slots:
     void todayMarkFollowsTodaysMonthOnly_data();
     void todayMarkFollowsTodaysMonthOnly();
     void holidayLineUnderTheGrid();
+    void pageWindowIsOneAndClosesWithTheMainWindow();
 
 private:
     void start(const QDate &today, const QStringList &recurrences = {});
@@ -481,6 +483,37 @@ void TestMainWindow::holidayLineUnderTheGrid()
              QStringLiteral("1° Capodanno - 6 Epifania"));
     QTest::mouseClick(child<QLabel>(QStringLiteral("lblNext")), Qt::LeftButton);
     QCOMPARE(child<QLabel>(QStringLiteral("Label4_0"))->text(), QString());
+}
+
+void TestMainWindow::pageWindowIsOneAndClosesWithTheMainWindow()
+{
+    start(QDate(2025, 5, 15));
+    auto pageWindows = [] {
+        QList<QWidget *> found;
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            if (top->objectName() == u"Form3")
+                found.append(top);
+        }
+        return found;
+    };
+    auto *creaCale = child<QAction>(QStringLiteral("CreaCale"));
+    creaCale->trigger();
+    QCOMPARE(pageWindows().size(), 1);
+    QWidget *page = pageWindows().first();
+    QVERIFY(page->isVisible());
+    auto *box = page->findChild<QLineEdit *>(QStringLiteral("Text1_4"));
+    QVERIFY(box);
+    box->setText(QStringLiteral("/tmp/maggio.jpg"));
+    page->hide();
+
+    creaCale->trigger();
+    QCOMPARE(pageWindows(), QList<QWidget *>{page});
+    QVERIFY(page->isVisible());
+    QCOMPARE(box->text(), QStringLiteral("/tmp/maggio.jpg"));
+
+    const QPointer<QWidget> watch(page);
+    QVERIFY(m_window->close());
+    QVERIFY(watch.isNull());
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -62,8 +62,7 @@ private slots:
 
 private:
     void start(const QStringList &fileLines = {});
-    template<typename T>
-    T *child(const QString &name) const
+    template <typename T> T *child(const QString &name) const
     {
         T *found = m_window->findChild<T *>(name);
         if (!found)
@@ -175,8 +174,8 @@ void TestRecurrenceEditor::editorOpensFromTheMenuOverTheGrid()
 
 void TestRecurrenceEditor::listIsSortedWithoutRegardToCase()
 {
-    start({QStringLiteral("12/25 - natale in famiglia"), QStringLiteral("03/15 - sagra"),
-           QString(), QStringLiteral("03/15 - Palio"), QStringLiteral("xx")});
+    start({QStringLiteral("12/25 - natale in famiglia"), QStringLiteral("03/15 - sagra"), QString(),
+           QStringLiteral("03/15 - Palio"), QStringLiteral("xx")});
     QCOMPARE(listLines(),
              (QStringList{QStringLiteral("03/15 - Palio"), QStringLiteral("03/15 - sagra"),
                           QStringLiteral("12/25 - natale in famiglia"), QStringLiteral("xx")}));
@@ -187,20 +186,44 @@ void TestRecurrenceEditor::insertion_data()
     QTest::addColumn<QString>("month"); // empty: not chosen
     QTest::addColumn<QString>("day");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("how"); // "button" or the box that takes Enter
+    QTest::addColumn<QString>("how");      // "button" or the box that takes Enter
     QTest::addColumn<QString>("expected"); // empty: nothing inserted
 
-    QTest::newRow("month and day chosen, Enter in the text box")
-        << "03" << "15" << "Sagra <v>" << "Text4_2" << "03/15 - Sagra <v>";
-    QTest::newRow("the Inserisci button") << "12" << "01" << "Festa" << "button"
+    QTest::newRow("month and day chosen, Enter in the text box") << "03"
+                                                                 << "15"
+                                                                 << "Sagra <v>"
+                                                                 << "Text4_2"
+                                                                 << "03/15 - Sagra <v>";
+    QTest::newRow("the Inserisci button") << "12"
+                                          << "01"
+                                          << "Festa"
+                                          << "button"
                                           << "12/01 - Festa";
-    QTest::newRow("Enter in the month box") << "07" << "04" << "Palio" << "Text4_0"
+    QTest::newRow("Enter in the month box") << "07"
+                                            << "04"
+                                            << "Palio"
+                                            << "Text4_0"
                                             << "07/04 - Palio";
-    QTest::newRow("31 February is accepted") << "02" << "31" << "Mai" << "button"
+    QTest::newRow("31 February is accepted") << "02"
+                                             << "31"
+                                             << "Mai"
+                                             << "button"
                                              << "02/31 - Mai";
-    QTest::newRow("empty text adds nothing") << "03" << "15" << "" << "button" << "";
-    QTest::newRow("no month chosen adds nothing") << "" << "15" << "Sagra" << "button" << "";
-    QTest::newRow("no day chosen adds nothing") << "03" << "" << "Sagra" << "Text4_2" << "";
+    QTest::newRow("empty text adds nothing") << "03"
+                                             << "15"
+                                             << ""
+                                             << "button"
+                                             << "";
+    QTest::newRow("no month chosen adds nothing") << ""
+                                                  << "15"
+                                                  << "Sagra"
+                                                  << "button"
+                                                  << "";
+    QTest::newRow("no day chosen adds nothing") << "03"
+                                                << ""
+                                                << "Sagra"
+                                                << "Text4_2"
+                                                << "";
 }
 
 void TestRecurrenceEditor::insertion()
@@ -423,9 +446,9 @@ void TestRecurrenceEditor::siteOpensTheDownloadAddress()
 {
     start();
     child<QAction>(QStringLiteral("Sito"))->trigger();
-    QCOMPARE(m_desktop.opened,
-             QList<QUrl>{QUrl(QStringLiteral(
-                 "http://velaria.example/ftp/?prog=calendario&ver=1.0.7"))});
+    QCOMPARE(
+        m_desktop.opened,
+        QList<QUrl>{QUrl(QStringLiteral("http://velaria.example/ftp/?prog=calendario&ver=1.0.7"))});
 }
 
 QTEST_MAIN(TestRecurrenceEditor)

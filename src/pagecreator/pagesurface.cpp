@@ -1,0 +1,124 @@
+#include "pagesurface.h"
+
+#include "twips.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QTextLayout>
+
+#include <cmath>
+
+namespace velaria {
+
+namespace {
+constexpr int TextGrid = 3;
+} // namespace
+
+PageSurface::PageSurface(QPainter &painter, int scale) : m_painter(painter), m_scale(scale)
+{
+    // Printed pages take no colour fringes from a screen's subpixel order, and the preview
+    // keeps the canvas's letter widths: no hinting, which would round them to whole pixels.
+    m_font.setStyleStrategy(QFont::NoSubpixelAntialias);
+    m_font.setHintingPreference(QFont::PreferNoHinting);
+    setFontSize(8.25);
+}
+
+double PageSurface::toPixels(double twips) const
+{
+    return twips * m_scale / TwipsPerPixel;
+}
+
+int PageSurface::pixelAt(double twips) const
+{
+    return static_cast<int>(std::lround(toPixels(twips)));
+}
+
+void PageSurface::setPosition(double x, double y)
+{
+    m_position = QPointF(x, y);
+}
+
+void PageSurface::setFontName(const QString &family)
+{
+    m_font.setFamily(family);
+}
+
+void PageSurface::setFontSize(double points)
+{
+    // Fonts come in whole pixels; the text is set three times larger and drawn at a third,
+    // so that 8 points (10 2/3 pixels on the preview) keep their exact size.
+    const double pixels = points * m_scale * 96.0 / 72.0 * TextGrid;
+    m_font.setPixelSize(std::max(1, static_cast<int>(std::lround(pixels))));
+}
+
+void PageSurface::setBold(bool bold)
+{
+    m_font.setBold(bold);
+}
+
+void PageSurface::setColour(Rgb colour)
+{
+    m_colour = toQColor(colour);
+}
+
+void PageSurface::drawText(const QString &text)
+{
+    if (text.isEmpty())
+        return;
+    // Design metrics: the letters keep the widths of their outlines at every scale, so the
+    // preview sets each text as wide as the canvas does.
+    QTextLayout layout(text, m_font, m_painter.device());
+    QTextOption option;
+    option.setUseDesignMetrics(true);
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (!line.isValid())
+        return;
+    m_painter.save();
+    m_painter.setPen(m_colour);
+    m_painter.translate(toPixels(m_position.x()), toPixels(m_position.y()));
+    m_painter.scale(1.0 / TextGrid, 1.0 / TextGrid);
+    // The line's top is the text position: its ascent places the baseline below it.
+    layout.draw(&m_painter, QPointF(0, 0));
+    m_painter.restore();
+}
+
+void PageSurface::fillBox(double x1, double y1, double x2, double y2, Rgb colour)
+{
+    const int left = pixelAt(std::min(x1, x2));
+    const int right = pixelAt(std::max(x1, x2));
+    const int top = pixelAt(std::min(y1, y2));
+    const int bottom = pixelAt(std::max(y1, y2));
+    m_painter.fillRect(QRect(QPoint(left, top), QPoint(right, bottom)), toQColor(colour));
+}
+
+void PageSurface::drawPicture(const QImage &picture, double left, double top, double width,
+                              double height)
+{
+    if (picture.isNull())
+        return;
+    const QRect target(pixelAt(left), pixelAt(top), static_cast<int>(std::lround(toPixels(width))),
+                       static_cast<int>(std::lround(toPixels(height))));
+    if (target.width() <= 0 || target.height() <= 0)
+        return;
+    if (picture.size() == target.size()) {
+        m_painter.drawImage(target.topLeft(), picture);
+        return;
+    }
+    // Enlarging or reducing a little: filtered straight onto the surface. Reducing a lot:
+    // averaged first, which a filtered draw does not do.
+    if (picture.width() < 2 * target.width() && picture.height() < 2 * target.height()) {
+        m_painter.save();
+        m_painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        m_painter.drawImage(target, picture);
+        m_painter.restore();
+        return;
+    }
+    m_painter.drawImage(target.topLeft(), picture.scaled(target.size(), Qt::IgnoreAspectRatio,
+                                                         Qt::SmoothTransformation));
+}
+
+} // namespace velaria
