@@ -1,3 +1,4 @@
+#include "filesizecap.h"
 #include "textfile.h"
 
 #include <QDir>
@@ -32,38 +33,6 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
            file.write(bytes) == bytes.size() && file.flush();
 }
 
-#ifdef Q_OS_UNIX
-extern "C" void ignoreFileSizeSignal(int) {}
-
-// Caps the size of any file this process writes, for root as for everybody else, and turns
-// the signal into a plain write error for the duration of the scope.
-class FileSizeCap
-{
-public:
-    explicit FileSizeCap(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit capped = m_old;
-        capped.rlim_cur = bytes;
-        m_active = setrlimit(RLIMIT_FSIZE, &capped) == 0;
-        m_oldHandler = std::signal(SIGXFSZ, ignoreFileSizeSignal);
-    }
-    ~FileSizeCap()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeCap(const FileSizeCap &) = delete;
-    FileSizeCap &operator=(const FileSizeCap &) = delete;
-    bool active() const { return m_active; }
-
-private:
-    rlimit m_old{};
-    bool m_active = false;
-    void (*m_oldHandler)(int) = nullptr;
-};
-#endif
-
 } // namespace
 
 // Reading and writing the plain text data files: the two encodings, line ends, whole-file
@@ -94,6 +63,7 @@ private slots:
     void writeLeavesNoOtherFiles();
     void writeWhenTheParentIsAFile();
     void writeWhenTheTargetIsAFolder();
+    void failedWriteKeepsTheOldFile_data();
     void failedWriteKeepsTheOldFile();
     void writeIntoReadOnlyFolder();
 
@@ -370,20 +340,29 @@ void TestTextFile::writeWhenTheTargetIsAFolder()
     QCOMPARE(readBytes(inside), QByteArray("resta"));
 }
 
+void TestTextFile::failedWriteKeepsTheOldFile_data()
+{
+    QTest::addColumn<int>("lineCount");
+    // Far more than the cap allows: the write itself fails.
+    QTest::newRow("large file") << 2000;
+    // Just over the cap: the bytes wait in the buffer and only flushing them fails.
+    QTest::newRow("small file still in the buffer") << 2;
+}
+
 void TestTextFile::failedWriteKeepsTheOldFile()
 {
 #ifdef Q_OS_UNIX
+    QFETCH(int, lineCount);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(u"Ricorrenze.txt"_s);
     const QByteArray old("03/15 - Sagra\r\n12/25 - Cena \xE8\r\n");
     QVERIFY(writeBytes(path, old));
 
-    // Far more than the cap allows, so the new file can never be complete.
-    const QStringList lines(2000, u"01/01 - una riga piuttosto lunga da scrivere"_s);
+    const QStringList lines(lineCount, u"01/01 - una riga piuttosto lunga da scrivere"_s);
     QString error;
     {
-        FileSizeCap cap(64);
+        velaria::testing::FileSizeCap cap(64);
         if (!cap.active())
             QSKIP("the file size limit cannot be set here");
         error = WriteTextLines(path, lines);

@@ -1,3 +1,4 @@
+#include "filesizecap.h"
 #include "fonts.h"
 #include "mainwindow.h"
 #include "pagewindow.h"
@@ -81,37 +82,6 @@ void whenDialogOpens(std::function<void(QFileDialog *)> answer)
     });
     poll->start();
 }
-
-#ifdef Q_OS_UNIX
-extern "C" void ignoreFileSizeSignal(int) {}
-
-// Caps the size of files this process writes (root included) for the scope's duration.
-class FileSizeCap
-{
-public:
-    explicit FileSizeCap(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit capped = m_old;
-        capped.rlim_cur = bytes;
-        m_active = setrlimit(RLIMIT_FSIZE, &capped) == 0;
-        m_oldHandler = std::signal(SIGXFSZ, ignoreFileSizeSignal);
-    }
-    ~FileSizeCap()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeCap(const FileSizeCap &) = delete;
-    FileSizeCap &operator=(const FileSizeCap &) = delete;
-    bool active() const { return m_active; }
-
-private:
-    rlimit m_old{};
-    bool m_active = false;
-    void (*m_oldHandler)(int) = nullptr;
-};
-#endif
 
 // A main window and a page window over one data folder, the main window on a fixed date.
 class Windows
@@ -369,7 +339,7 @@ void TestPageWindow::saveListFailureKeepsOldList()
     for (int i = 0; i < 12; ++i)
         w.box(i)->setText(deep + QStringLiteral("/foto%1.jpg").arg(i));
     {
-        FileSizeCap cap(64);
+        velaria::testing::FileSizeCap cap(64);
         QVERIFY(cap.active());
         QTest::mouseClick(w.child<QAbstractButton>(u"Command3"_qs), Qt::LeftButton);
     }
