@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 60
 
 CMAKE_DEV = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELARIA_DEVELOPER_BUILD=ON
 
-.PHONY: all deps build asan run test bench fuzz format clean
+.PHONY: all deps build asan run test bench fuzz format clean install package screenshots
 
 all: build
 
@@ -20,10 +20,11 @@ build: deps
 	@cmake -S . -B $(BUILD) $(CMAKE_DEV) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
-# The calendar core and its tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The calendar core and its tests, and the main window with its two widget tests, under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELARIA_DEVELOPER_BUILD=ON \
-	    -DVELARIA_CORE_ONLY=ON -DVELARIA_SANITIZE=ON >/dev/null
+	    -DVELARIA_CORE_ONLY=ON -DVELARIA_WIDGET_TESTS=ON -DVELARIA_SANITIZE=ON >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 
 run: build
@@ -34,6 +35,20 @@ test: build asan
 
 bench: build
 	@bash scripts/run-bench.sh $(BUILD)
+
+# Installs the program, its web window plugin, the desktop entry and the icons under PREFIX
+# (DESTDIR is honoured, for staged installs).
+PREFIX ?= /usr/local
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX) --strip
+
+# The Debian package, velaria_<version>_<arch>.deb in the build folder.
+package: build
+	@cd $(BUILD) && cpack -G DEB
+
+# The README's screenshots in docs/, taken from the built program on a virtual display.
+screenshots: build
+	@bash scripts/screenshots.sh $(BUILD)
 
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -15,6 +15,8 @@ PACKAGES=(
   fonts-liberation fonts-liberation2 fontconfig
   # real windows, input and screenshots in tests
   xvfb xauth xdotool x11-utils imagemagick openbox wmctrl
+  # the installed program: the Debian package, its desktop entry, its files as a user opens them
+  dpkg-dev desktop-file-utils strace
   # printing through the real spooler
   cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
   # web window tests serve a page on 127.0.0.1

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs the whole suite: the sanitizer build's calendar tests, then every test of the main
+# Runs the whole suite: the sanitizer build's calendar and main window tests, then every test of the main
 # build inside one virtual X display (widget tests themselves run offscreen).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,7 +11,7 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-echo "== Calendar tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+echo "== Calendar and main window tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 ctest --test-dir "$asan" --output-on-failure -j 2
 
 source scripts/test-services.sh

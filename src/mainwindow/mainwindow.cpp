@@ -29,6 +29,7 @@ namespace {
 
 constexpr int PicMonthWidth = 6795;
 constexpr int PicMonthHeight = 4395;
+constexpr qsizetype HolidayLineShown = 2000; // characters, far more than the label shows
 
 struct Column
 {
@@ -294,7 +295,9 @@ void MainWindow::picMonth_Paint()
     if (month.todayFramePlaced)
         m_frame3->move(px(month.todayFrameLeft), px(month.todayFrameTop));
     m_frame3->setVisible(month.todayFrameVisible);
-    m_label4[0]->setText(month.holidayLine);
+    // The line has room for two rows of text; laying out a far longer one (a recurrence of
+    // megabytes in a damaged file) would freeze the window for seconds.
+    m_label4[0]->setText(month.holidayLine.left(HolidayLineShown));
     m_picMonth->setMonth(month, m_state.CellWidth, m_state.CellHeight);
 }
 

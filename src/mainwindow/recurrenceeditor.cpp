@@ -34,6 +34,17 @@ bool lineBefore(const QString &a, const QString &b)
     return QString::compare(a, b, Qt::CaseInsensitive) < 0;
 }
 
+// The list shows this much of a line, far more than its width: laying out a line of megabytes
+// (from a damaged file) would freeze the window for seconds. The item keeps the whole line.
+constexpr qsizetype ShownLength = 1000;
+
+QListWidgetItem *lineItem(const QString &line)
+{
+    auto *item = new QListWidgetItem(line.left(ShownLength));
+    item->setData(Qt::UserRole, line);
+    return item;
+}
+
 } // namespace
 
 RecurrenceEditor::RecurrenceEditor(WindowState &state, QWidget *parent)
@@ -129,9 +140,18 @@ RecurrenceEditor::RecurrenceEditor(WindowState &state, QWidget *parent)
 
 void RecurrenceEditor::setLines(const QStringList &lines)
 {
+    // Sorted in one go, equal lines in file order as insertSorted() would leave them: a file of
+    // many thousand lines costs no more than a sort.
+    QStringList sorted = lines;
+    std::stable_sort(sorted.begin(), sorted.end(), lineBefore);
     m_list1->clear();
-    for (const QString &line : lines)
-        insertSorted(line);
+    for (const QString &line : sorted)
+        m_list1->addItem(lineItem(line));
+}
+
+QString RecurrenceEditor::lineAt(int row) const
+{
+    return m_list1->item(row)->data(Qt::UserRole).toString();
 }
 
 QStringList RecurrenceEditor::lines() const
@@ -139,7 +159,7 @@ QStringList RecurrenceEditor::lines() const
     QStringList result;
     result.reserve(m_list1->count());
     for (int row = 0; row < m_list1->count(); ++row)
-        result.append(m_list1->item(row)->text());
+        result.append(lineAt(row));
     return result;
 }
 
@@ -147,9 +167,9 @@ void RecurrenceEditor::insertSorted(const QString &line)
 {
     // After every line that sorts equal or before, as a sorted list box places it.
     int row = 0;
-    while (row < m_list1->count() && !lineBefore(line, m_list1->item(row)->text()))
+    while (row < m_list1->count() && !lineBefore(line, lineAt(row)))
         ++row;
-    m_list1->insertItem(row, line);
+    m_list1->insertItem(row, lineItem(line));
 }
 
 bool RecurrenceEditor::insertFromBoxes()
@@ -169,7 +189,7 @@ void RecurrenceEditor::showLine(int row)
 {
     if (row < 0 || row >= m_list1->count())
         return;
-    const QString line = m_list1->item(row)->text();
+    const QString line = lineAt(row);
     m_text4[0]->setText(line.mid(0, 2));
     m_text4[1]->setText(line.mid(3, 2));
     m_text4[2]->setText(line.mid(8));

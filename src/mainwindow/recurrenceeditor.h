@@ -36,6 +36,7 @@ signals:
 
 private:
     void insertSorted(const QString &line);
+    QString lineAt(int row) const;
     void showLine(int row);
     void closeEditor(bool saveFirst);
 

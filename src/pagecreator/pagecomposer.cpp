@@ -28,6 +28,9 @@ const QString Sunday = PageWeekdayNames[6].toString();
 constexpr int RuleLeft = 100;
 constexpr int RuleRight = 8000;
 constexpr int RowHeight = 350;
+// More characters than a day's label line shows across the whole page: a longer label (a
+// recurrence of megabytes in a damaged file) would only cost seconds to lay out.
+constexpr qsizetype LabelShown = 1000;
 
 // A column of the day block: its days and where their texts go.
 struct DayColumn
@@ -198,7 +201,7 @@ void ComponiPagina(QPainter &painter, const PageContent &page, int scale)
         surface.setPosition(entry.labelX, entry.labelY);
         surface.setBold(false);
         surface.setFontSize(6);
-        surface.drawText(entry.label);
+        surface.drawText(entry.label.left(LabelShown));
 
         surface.setPosition(entry.labelX, weekdayTop + RowHeight * entry.row);
         surface.setColour(colours::Ordinary);

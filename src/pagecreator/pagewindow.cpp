@@ -5,6 +5,7 @@
 #include "datafiles.h"
 #include "filedialog.h"
 #include "pagecomposer.h"
+#include "pagecontent.h"
 #include "pagepreview.h"
 #include "pathbox.h"
 #include "penicon.h"
@@ -235,10 +236,8 @@ void PageWindow::buildButtonFrame()
     setColour(command5, QPalette::Button, LightGreen);
     setColour(command2, QPalette::Button, Pink);
 
-    connect(command1, &QPushButton::clicked, this,
-            [this] { printPage(QPageSize::A4, QRectF(200, 0, 11000, 16000)); });
-    connect(command5, &QPushButton::clicked, this,
-            [this] { printPage(QPageSize::A3, QRectF(300, 0, 15560, 22630)); });
+    connect(command1, &QPushButton::clicked, this, [this] { printPage(StampaA4); });
+    connect(command5, &QPushButton::clicked, this, [this] { printPage(StampaA3); });
     connect(command4, &QPushButton::clicked, this, &PageWindow::savePage);
     connect(command3, &QPushButton::clicked, this, &PageWindow::saveList);
     connect(command2, &QPushButton::clicked, this, &QWidget::hide);
@@ -256,23 +255,12 @@ void PageWindow::requestPage()
 
 void PageWindow::Carica1()
 {
-    const QString path = QDir(m_state.dataFolder).filePath(PictureListFileName);
-    QString error;
-    if (!FileExistsExactly(m_state.dataFolder, PictureListFileName)) {
-        error = QStringLiteral("Impossibile leggere il file \"%1\": il file non esiste")
-                    .arg(QDir::toNativeSeparators(path));
-    } else if (const std::optional<QStringList> lines = ReadTextLines(path, &error)) {
-        const qsizetype count = std::min<qsizetype>(lines->size(), m_text1.size());
-        for (qsizetype n = 0; n < count; ++n)
-            m_text1[static_cast<std::size_t>(n)]->setText(lines->at(n));
-        if (lines->size() > count)
-            error = QStringLiteral("Il file \"%1\" ha più di dodici righe: le righe oltre la "
-                                   "dodicesima non sono state lette")
-                        .arg(QDir::toNativeSeparators(path));
-    }
-    if (!error.isEmpty()) {
+    const PictureList list = ReadPictureList(m_state.dataFolder);
+    for (std::size_t n = 0; n < m_text1.size(); ++n)
+        m_text1[n]->setText(list.paths[n]);
+    if (!list.error.isEmpty()) {
         m_timer2->stop();
-        setWindowTitle(Caption() + QStringLiteral(" - ") + error);
+        setWindowTitle(Caption() + QStringLiteral(" - ") + list.error);
     }
 }
 
@@ -335,9 +323,9 @@ void PageWindow::pressMainButton(const char *name)
         button->click();
 }
 
-void PageWindow::printPage(QPageSize::PageSizeId paper, const QRectF &place)
+void PageWindow::printPage(const SheetPlacement &sheet)
 {
-    const QString error = StampaPagina(m_page.canvas, paper, place);
+    const QString error = StampaPagina(m_page.canvas, sheet.paper, sheet.place);
     if (!error.isEmpty())
         QMessageBox::critical(this, QStringLiteral("Printer Error!"), error);
 }
@@ -365,15 +353,11 @@ void PageWindow::Timer1_Timer()
     for (std::size_t i = 0; i < MonthNames.size(); ++i) {
         if (monthName != MonthNames[i])
             continue;
-        const QString path = m_text1[i]->text();
-        m_picture = {};
-        if (!path.trimmed().isEmpty()) {
-            const LoadedPicture loaded = m_pictures.load(path, PicturePixelHeight(Scala));
-            m_picture = loaded.image;
-            if (!loaded.error.isEmpty()) {
-                m_label6->setText(loaded.error);
-                m_timer2->start();
-            }
+        const LoadedPicture loaded = LoadMonthPicture(m_pictures, m_text1[i]->text());
+        m_picture = loaded.image;
+        if (!loaded.error.isEmpty()) {
+            m_label6->setText(loaded.error);
+            m_timer2->start();
         }
         break;
     }

@@ -5,7 +5,6 @@
 #include "windowstate.h"
 
 #include <QImage>
-#include <QPageSize>
 #include <QPointer>
 #include <QWidget>
 
@@ -13,7 +12,6 @@
 
 class QFrame;
 class QLabel;
-class QRectF;
 class QTimer;
 
 namespace velaria {
@@ -21,6 +19,7 @@ namespace velaria {
 class ClickLabel;
 class PagePreview;
 class PathBox;
+struct SheetPlacement;
 
 // The page creator window, "Form3": the preview of the month's page, the twelve picture
 // paths, the month arrows and the buttons that print or save the page. It has no month of its
@@ -66,7 +65,7 @@ private:
     bool selectMonth(int index);
     void choosePicture(int index);
     void pressMainButton(const char *name);
-    void printPage(QPageSize::PageSizeId paper, const QRectF &place);
+    void printPage(const SheetPlacement &sheet);
     void savePage();
     void placeWindow();
     void centreMark();

@@ -69,15 +69,15 @@ LoadedPicture PictureCache::load(const QString &path, int height)
     QImageReader reader(path);
     reader.setAutoTransform(true);
     const QSize stored = reader.size();
-    // What the reader holds while decoding: the reduced size where its format decodes reduced,
-    // the whole picture otherwise.
+    // What the reader holds while decoding: the reduced size for a JPEG, which decodes reduced,
+    // the whole picture otherwise (other formats that take a size still decode it whole first).
     QSize decoded = stored;
     if (stored.isValid() && height > 0) {
         const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
         const QSize wanted = DecodeSize(stored, reader.format(), turned, height);
         if (wanted != stored) {
             reader.setScaledSize(wanted);
-            if (reader.supportsOption(QImageIOHandler::ScaledSize))
+            if (reader.format() == "jpeg")
                 decoded = wanted;
         }
     }

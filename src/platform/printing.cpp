@@ -15,20 +15,51 @@ namespace {
 
 constexpr double TwipsPerInch = 1440.0;
 
-// A rectangle in twips as device pixels of a device with `dpi` dots per inch.
-QRectF twipsToDevice(const QRectF &twipsRect, int dpi)
-{
-    const double scale = dpi / TwipsPerInch;
-    return {twipsRect.x() * scale, twipsRect.y() * scale, twipsRect.width() * scale,
-            twipsRect.height() * scale};
-}
-
 QString quoted(const QString &text)
 {
     return QStringLiteral("\"%1\"").arg(text);
 }
 
 } // namespace
+
+DefaultPrinter OpenDefaultPrinter(QPageSize::PageSizeId paper, const QString &documentName)
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull()) {
+        return {nullptr, QStringLiteral("Nessuna stampante predefinita: impostare una stampante "
+                                        "predefinita nel sistema e riprovare.")};
+    }
+    const QString name = quoted(info.printerName());
+
+    auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    if (!printer->isValid())
+        return {nullptr,
+                QStringLiteral("La stampante predefinita %1 non è disponibile.").arg(name)};
+
+    const QPageSize size(paper);
+    if (!size.isValid() || !printer->setPageSize(size) ||
+        !printer->pageLayout().pageSize().isEquivalentTo(size)) {
+        return {
+            nullptr,
+            QStringLiteral("La stampante %1 non accetta il formato %2.").arg(name, size.name())};
+    }
+    // The place is measured from the corner of the printable area, as the painter's origin is
+    // when the printer does not paint the full page.
+    printer->setFullPage(false);
+    printer->setCopyCount(1);
+    printer->setDocName(documentName);
+    return {std::move(printer), {}};
+}
+
+void PaintPageOn(QPainter &painter, const QImage &page, const QRectF &place)
+{
+    const QPaintDevice *device = painter.device();
+    const double scaleX = device->logicalDpiX() / TwipsPerInch;
+    const double scaleY = device->logicalDpiY() / TwipsPerInch;
+    painter.drawImage(QRectF(place.x() * scaleX, place.y() * scaleY, place.width() * scaleX,
+                             place.height() * scaleY),
+                      page);
+}
 
 QString StampaPagina(const QImage &page, QPageSize::PageSizeId paper, const QRectF &place)
 {
@@ -37,32 +68,17 @@ QString StampaPagina(const QImage &page, QPageSize::PageSizeId paper, const QRec
     if (!place.isValid())
         return QStringLiteral("La posizione della pagina sul foglio non è valida.");
 
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull()) {
-        return QStringLiteral("Nessuna stampante predefinita: impostare una stampante "
-                              "predefinita nel sistema e riprovare.");
-    }
-    const QString name = quoted(info.printerName());
-
-    QPrinter printer(info, QPrinter::HighResolution);
-    if (!printer.isValid())
-        return QStringLiteral("La stampante predefinita %1 non è disponibile.").arg(name);
-
-    const QPageSize size(paper);
-    if (!size.isValid() || !printer.setPageSize(size) ||
-        !printer.pageLayout().pageSize().isEquivalentTo(size)) {
-        return QStringLiteral("La stampante %1 non accetta il formato %2.").arg(name, size.name());
-    }
-    // The place is measured from the corner of the printable area, as the painter's origin is
-    // when the printer does not paint the full page.
-    printer.setFullPage(false);
-    printer.setCopyCount(1);
-    printer.setDocName(QStringLiteral("Pagina del calendario"));
+    const DefaultPrinter target =
+        OpenDefaultPrinter(paper, QStringLiteral("Pagina del calendario"));
+    if (!target.printer)
+        return target.error;
+    QPrinter &printer = *target.printer;
+    const QString name = quoted(printer.printerName());
 
     QPainter painter;
     if (!painter.begin(&printer))
         return QStringLiteral("Impossibile avviare la stampa su %1.").arg(name);
-    painter.drawImage(twipsToDevice(place, printer.resolution()), page);
+    PaintPageOn(painter, page, place);
     if (!painter.end() || printer.printerState() == QPrinter::Error)
         return QStringLiteral("La stampa su %1 non è stata completata.").arg(name);
     return {};

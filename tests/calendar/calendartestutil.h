@@ -1,15 +1,19 @@
 #pragma once
 
 #include "colour.h"
+#include "recurrences.h"
 
 #include <QDate>
+#include <QList>
 #include <QMetaType>
+#include <QPair>
 #include <QString>
 
+#include <array>
 #include <optional>
 
-// Small helpers shared by the calendar tests: readable colour texts for QCOMPARE messages and
-// Gauss's Easter rule as a second, independent computus.
+// Helpers shared by the calendar tests: readable colour texts for QCOMPARE messages, second and
+// independent answers for Easter and the month grid, and what a recurrence line changed.
 Q_DECLARE_METATYPE(velaria::Rgb)
 Q_DECLARE_METATYPE(std::optional<velaria::Rgb>)
 
@@ -46,6 +50,46 @@ inline QDate gaussEaster(int year)
     if (22 + d + e <= 31)
         return QDate(year, 3, 22 + d + e);
     return QDate(year, 4, d + e - 9);
+}
+
+// The grid row of every day of a month, counted on a real calendar: the 1st is in row 0 and
+// each Monday after it opens a new row.
+inline std::array<int, 32> gridRows(int year, int month)
+{
+    std::array<int, 32> rows{};
+    for (int day = 2; day <= QDate(year, month, 1).daysInMonth(); ++day)
+        rows[day] = rows[day - 1] + (QDate(year, month, day).dayOfWeek() == Qt::Monday ? 1 : 0);
+    return rows;
+}
+
+// Column of the day before the 1st, Monday first (6 for a Sunday).
+inline int gridOffsetOf(int year, int month)
+{
+    return QDate(year, month, 1).addDays(-1).dayOfWeek() - 1;
+}
+
+// The (day, month) cells, days 0 to 31 by months 0 to 12, whose text differs between tables.
+inline QList<QPair<int, int>> changedCells(const RecurrenceTable &before,
+                                           const RecurrenceTable &after)
+{
+    QList<QPair<int, int>> changed;
+    for (int day = 0; day < RecurrenceTable::DayCount; ++day) {
+        for (int month = 0; month < RecurrenceTable::MonthCount; ++month) {
+            if (before.cell(day, month) != after.cell(day, month))
+                changed.append({day, month});
+        }
+    }
+    return changed;
+}
+
+// A table whose ordinary cells all hold a marker, so that any stray write shows.
+inline RecurrenceTable markedTable()
+{
+    RecurrenceTable table;
+    for (int day = 1; day <= 31; ++day)
+        for (int month = 1; month <= 12; ++month)
+            table.setCell(day, month, QStringLiteral("marker %1/%2").arg(day).arg(month));
+    return table;
 }
 
 } // namespace velaria::testutil

@@ -1,20 +1,21 @@
 #pragma once
 
-// Helpers shared by the widget tests: answering modal boxes, making a folder unwritable even
-// for root, and sampling colours of a grabbed image.
+// Helpers shared by the widget tests: answering modal boxes and file dialogs, and sampling
+// colours of a grabbed image. The file helpers of testfiles.h come along.
+
+#include "testfiles.h"
 
 #include <QApplication>
 #include <QColor>
-#include <QDir>
+#include <QFileDialog>
 #include <QImage>
-#include <QProcess>
+#include <QLineEdit>
 #include <QRect>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
-
-#include <unistd.h>
 
 namespace velaria::testing {
 
@@ -31,32 +32,33 @@ inline void answerNextModal(std::function<void(QWidget *)> answer, int attempts 
     });
 }
 
-// Makes a folder unwritable for as long as it lives. Tests run as root, which ignores the
-// permission bits, so the folder is also made immutable.
-class ReadOnlyFolder
+// Answers the next file dialog as a user would. A dialog that refuses the answer is closed,
+// so that the test fails instead of waiting for ever.
+inline void answerNextFileDialog(std::function<void(QFileDialog *)> answer)
 {
-public:
-    explicit ReadOnlyFolder(QString path) : m_path(std::move(path))
-    {
-        m_active = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), m_path}) == 0;
-        QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    }
-    ~ReadOnlyFolder()
-    {
-        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
-        QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                          QFileDevice::ExeOwner);
-    }
-    ReadOnlyFolder(const ReadOnlyFolder &) = delete;
-    ReadOnlyFolder &operator=(const ReadOnlyFolder &) = delete;
+    answerNextModal([answer = std::move(answer)](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        if (dialog)
+            answer(dialog);
+        if (modal->isVisible()) {
+            qWarning("the dialog did not take the answer");
+            modal->close();
+        }
+    });
+}
 
-    // False when neither root's immutability nor the permission bits can stop a write here.
-    bool active() const { return m_active || ::geteuid() != 0; }
-
-private:
-    QString m_path;
-    bool m_active = false;
-};
+// Types `names` into the dialog's file name box in `folder` and opens them. The box has the
+// focus, as where a user types: then the names replace the files selected in the list.
+inline void openFiles(QFileDialog *dialog, const QString &folder, const QString &names)
+{
+    dialog->setDirectory(folder);
+    auto *box = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    box->setFocus();
+    if (!QTest::qWaitFor([box] { return box->hasFocus(); }, 1000))
+        qWarning("the file name box did not get the focus");
+    box->setText(names);
+    static_cast<QDialog *>(dialog)->accept(); // as the Open button does
+}
 
 // How many pixels inside `area` have exactly this colour.
 inline int countColour(const QImage &image, const QRect &area, const QColor &colour)

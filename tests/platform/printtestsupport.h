@@ -1,8 +1,8 @@
 #pragma once
 
-// Helpers of the printing and saving tests: the folder where cups-pdf writes the printed pages,
-// waiting for the spooler, reading the PDF back with poppler's tools, comparing colours, and
-// setting environment variables for a while.
+// Helpers of the printing tests: the cups-pdf queue that the test services make the default
+// printer, the one PDF a print leaves there read back with poppler's tools, and where the
+// ink of the rendered sheet lies.
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -12,13 +12,10 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
-#include <QSizeF>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <initializer_list>
-#include <optional>
-#include <utility>
+#include <functional>
 
 namespace velaria::testing {
 
@@ -27,9 +24,23 @@ inline constexpr char NoSpooler[] =
     "VELARIA_CUPS_PDF_DIR is not set: `make test` sets it after starting CUPS with a cups-pdf "
     "default printer (scripts/test-services.sh)";
 
-inline constexpr double TwipsPerPoint = 20.0;
+inline constexpr int RenderDpi = 144;
 
-// The cups-pdf queue that the test services make the default printer, and its output folder.
+inline QString runTool(const QString &program, const QStringList &arguments, bool *ok)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    *ok = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&
+          process.exitCode() == 0;
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished();
+    }
+    return QString::fromUtf8(process.readAll());
+}
+
+// The cups-pdf queue and its output folder.
 struct Spooler
 {
     QString pdfFolder = qEnvironmentVariable("VELARIA_CUPS_PDF_DIR");
@@ -40,224 +51,133 @@ struct Spooler
     // Empty when the system's default printer is the test queue.
     QString defaultPrinterProblem() const
     {
-        const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-        if (info.isNull())
-            return QStringLiteral("CUPS reports no default printer");
-        if (!printer.isEmpty() && info.printerName() != printer) {
-            return QStringLiteral("the default printer is %1, not %2")
-                .arg(info.printerName(), printer);
-        }
+        const QString name = QPrinterInfo::defaultPrinter().printerName();
+        if (name.isEmpty() || (!printer.isEmpty() && name != printer))
+            return QStringLiteral("the default printer is \"%1\", not %2").arg(name, printer);
         return {};
     }
-};
 
-struct ToolResult
-{
-    int exitCode = -1;
-    QString output;
-};
-
-inline ToolResult runTool(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    ToolResult result;
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        result.output = QStringLiteral("%1 did not finish").arg(program);
-        return result;
+    QSet<QString> pdfFiles() const
+    {
+        const QStringList names = QDir(pdfFolder).entryList({QStringLiteral("*.pdf")}, QDir::Files);
+        return {names.begin(), names.end()};
     }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.output = QString::fromUtf8(process.readAll());
-    return result;
-}
 
-inline QSet<QString> pdfFiles(const QString &folder)
-{
-    const QStringList names = QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files);
-    return {names.begin(), names.end()};
-}
-
-// True when the queue holds no job that is still waiting or being processed.
-inline bool queueIdle(const QString &printer)
-{
-    const ToolResult jobs = runTool(QStringLiteral("lpstat"), {QStringLiteral("-o"), printer});
-    return jobs.exitCode == 0 && jobs.output.trimmed().isEmpty();
-}
-
-// Waits for the spooler to finish the job that left a PDF which was not among `before`;
-// nothing when no such PDF came or more than one did.
-inline std::optional<QString> waitForNewPdf(const Spooler &spooler, const QSet<QString> &before)
-{
-    QDeadlineTimer deadline(120000);
-    while (!deadline.hasExpired()) {
-        const QSet<QString> added = pdfFiles(spooler.pdfFolder) - before;
-        if (!added.isEmpty() && queueIdle(spooler.printer)) {
-            if (added.size() != 1)
-                return std::nullopt;
-            return QDir(spooler.pdfFolder).filePath(*added.begin());
-        }
-        QTest::qWait(100);
+    // True when the queue holds no job that is still waiting or being processed.
+    bool idle() const
+    {
+        bool ok = false;
+        const QString jobs =
+            runTool(QStringLiteral("lpstat"), {QStringLiteral("-o"), printer}, &ok);
+        return ok && jobs.trimmed().isEmpty();
     }
-    return std::nullopt;
-}
-
-struct PdfInfo
-{
-    int pages = 0;
-    QSizeF pagePoints;
-    QString text; // pdfinfo's whole answer, for messages
 };
 
-inline std::optional<PdfInfo> readPdfInfo(const QString &pdf)
+struct PrintedSheet
 {
-    const ToolResult info = runTool(QStringLiteral("pdfinfo"), {pdf});
-    if (info.exitCode != 0)
-        return std::nullopt;
-    const QRegularExpressionMatch pages =
-        QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)"), QRegularExpression::MultilineOption)
-            .match(info.output);
-    const QRegularExpressionMatch size =
-        QRegularExpression(QStringLiteral("^Page size:\\s+([\\d.]+) x ([\\d.]+) pts"),
-                           QRegularExpression::MultilineOption)
-            .match(info.output);
-    if (!pages.hasMatch() || !size.hasMatch())
-        return std::nullopt;
-    return PdfInfo{pages.captured(1).toInt(),
-                   QSizeF(size.captured(1).toDouble(), size.captured(2).toDouble()), info.output};
-}
+    QImage image;    // the sheet rendered at RenderDpi
+    QString problem; // why there is none
+};
 
-// The first page of the PDF rendered by pdftoppm at `dpi`.
-inline QImage renderPdf(const QString &pdf, int dpi)
+// Runs `print` (which returns an error text, empty on success), waits for the one PDF that it
+// leaves in the spooler's folder, checks that it is one page of `paperPoints` and renders it.
+inline PrintedSheet printAndRender(const Spooler &spooler, const QSizeF &paperPoints,
+                                   const std::function<QString()> &print)
 {
+    const QSet<QString> before = spooler.pdfFiles();
+    if (const QString error = print(); !error.isEmpty())
+        return {{}, QStringLiteral("printing failed: ") + error};
+    // The PDF is complete once the queue is idle and pdfinfo reads it whole.
+    QSet<QString> added;
+    QString info;
+    QRegularExpressionMatch page;
+    const QRegularExpression pageInfo(
+        QStringLiteral("^Pages:\\s+1\\s*$.*^Page size:\\s+([\\d.]+) x ([\\d.]+) pts"),
+        QRegularExpression::MultilineOption | QRegularExpression::DotMatchesEverythingOption);
+    for (QDeadlineTimer deadline(120000); !deadline.hasExpired() && !page.hasMatch();
+         QTest::qWait(100)) {
+        added = spooler.pdfFiles() - before;
+        bool ok = false;
+        if (added.size() == 1 && spooler.idle())
+            info = runTool(QStringLiteral("pdfinfo"),
+                           {QDir(spooler.pdfFolder).filePath(*added.begin())}, &ok);
+        if (ok)
+            page = pageInfo.match(info);
+    }
+    if (added.size() != 1)
+        return {{},
+                QStringLiteral("%1 new PDF files in %2").arg(added.size()).arg(spooler.pdfFolder)};
+    if (!page.hasMatch() || qAbs(page.captured(1).toDouble() - paperPoints.width()) > 1.0 ||
+        qAbs(page.captured(2).toDouble() - paperPoints.height()) > 1.0)
+        return {{}, QStringLiteral("not one page of the paper's size: ") + info};
+    const QString pdf = QDir(spooler.pdfFolder).filePath(*added.begin());
+
     QTemporaryDir work;
-    if (!work.isValid())
-        return {};
     const QString base = work.filePath(QStringLiteral("page"));
-    const ToolResult render =
-        runTool(QStringLiteral("pdftoppm"),
-                {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
-                 QStringLiteral("-singlefile"), pdf, base});
-    if (render.exitCode != 0)
-        return {};
-    return QImage(base + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+    bool ok = false;
+    runTool(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QString::number(RenderDpi), QStringLiteral("-png"),
+             QStringLiteral("-singlefile"), pdf, base},
+            &ok);
+    const QImage sheet =
+        QImage(base + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+    return {sheet, ok && !sheet.isNull() ? QString() : QStringLiteral("pdftoppm failed")};
 }
 
 // Where a page stretched into `place` (twips from the printable area's corner) lands on a
-// sheet rendered at `dpi`, for the default printer's printable area on `paper`.
-inline QRectF expectedPlacement(QPageSize::PageSizeId paper, const QRectF &place, int dpi)
+// sheet rendered at RenderDpi, for the default printer's printable area on `paper`.
+inline QRectF expectedPlacement(QPageSize::PageSizeId paper, const QRectF &place)
 {
     QPrinter reference(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
     reference.setPageSize(QPageSize(paper));
     const QRectF printable = reference.pageLayout().paintRect(QPageLayout::Point);
-    const double pixelsPerPoint = dpi / 72.0;
-    return {(printable.left() + place.left() / TwipsPerPoint) * pixelsPerPoint,
-            (printable.top() + place.top() / TwipsPerPoint) * pixelsPerPoint,
-            place.width() / TwipsPerPoint * pixelsPerPoint,
-            place.height() / TwipsPerPoint * pixelsPerPoint};
+    const double perTwip = RenderDpi / 72.0 / 20.0; // 20 twips to the point
+    return {printable.left() * RenderDpi / 72.0 + place.left() * perTwip,
+            printable.top() * RenderDpi / 72.0 + place.top() * perTwip, place.width() * perTwip,
+            place.height() * perTwip};
 }
 
 // Rectangle of the pixels that are not paper white.
 inline QRect inkBounds(const QImage &image)
 {
-    int left = image.width(), top = image.height(), right = -1, bottom = -1;
+    QRect bounds;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             const QRgb pixel = image.pixel(x, y);
-            if (qRed(pixel) < 230 || qGreen(pixel) < 230 || qBlue(pixel) < 230) {
-                left = qMin(left, x);
-                right = qMax(right, x);
-                top = qMin(top, y);
-                bottom = qMax(bottom, y);
-            }
+            if (qRed(pixel) < 230 || qGreen(pixel) < 230 || qBlue(pixel) < 230)
+                bounds |= QRect(x, y, 1, 1);
         }
     }
-    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+    return bounds;
 }
 
-// Empty when the ink's edges lie within `tolerance` pixels of the expected rectangle.
-inline QString placementProblem(const QRect &ink, const QRectF &expected, double tolerance)
+// Empty when the ink's edges lie within two pixels (a third of a millimetre) of `expected`.
+inline QString placementProblem(const QRect &ink, const QRectF &expected)
 {
-    const bool fits = qAbs(ink.left() - expected.left()) <= tolerance &&
-                      qAbs(ink.top() - expected.top()) <= tolerance &&
-                      qAbs(ink.left() + ink.width() - expected.right()) <= tolerance &&
-                      qAbs(ink.top() + ink.height() - expected.bottom()) <= tolerance;
-    if (fits)
+    const QRectF found(ink);
+    if (qAbs(found.left() - expected.left()) <= 2 && qAbs(found.top() - expected.top()) <= 2 &&
+        qAbs(found.right() - expected.right()) <= 2 &&
+        qAbs(found.bottom() - expected.bottom()) <= 2)
         return {};
     return QStringLiteral("printed at %1,%2 %3x%4, expected %5,%6 %7x%8")
-        .arg(ink.x())
-        .arg(ink.y())
-        .arg(ink.width())
-        .arg(ink.height())
+        .arg(found.x())
+        .arg(found.y())
+        .arg(found.width())
+        .arg(found.height())
         .arg(expected.x())
         .arg(expected.y())
         .arg(expected.width())
         .arg(expected.height());
 }
 
-inline bool near(QRgb pixel, const QColor &colour, int tolerance)
+// Empty when the colours differ by at most `tolerance` in every channel.
+inline QString colourProblem(const QColor &found, const QColor &expected, int tolerance)
 {
-    return qAbs(qRed(pixel) - colour.red()) <= tolerance &&
-           qAbs(qGreen(pixel) - colour.green()) <= tolerance &&
-           qAbs(qBlue(pixel) - colour.blue()) <= tolerance;
+    if (qAbs(found.red() - expected.red()) <= tolerance &&
+        qAbs(found.green() - expected.green()) <= tolerance &&
+        qAbs(found.blue() - expected.blue()) <= tolerance)
+        return {};
+    return QStringLiteral("%1 instead of %2").arg(found.name(), expected.name());
 }
-
-inline QString describe(const QColor &colour)
-{
-    return QStringLiteral("(%1, %2, %3)").arg(colour.red()).arg(colour.green()).arg(colour.blue());
-}
-
-// Mean colour of a rectangle of the image.
-inline QColor meanColour(const QImage &image, const QRect &area)
-{
-    const QRect inside = area.intersected(image.rect());
-    qint64 red = 0, green = 0, blue = 0;
-    for (int y = inside.top(); y <= inside.bottom(); ++y) {
-        for (int x = inside.left(); x <= inside.right(); ++x) {
-            const QRgb pixel = image.pixel(x, y);
-            red += qRed(pixel);
-            green += qGreen(pixel);
-            blue += qBlue(pixel);
-        }
-    }
-    const qint64 count = qMax<qint64>(1, qint64(inside.width()) * inside.height());
-    return QColor(static_cast<int>(red / count), static_cast<int>(green / count),
-                  static_cast<int>(blue / count));
-}
-
-// Sets environment variables for as long as it lives.
-class EnvironmentOverride
-{
-public:
-    EnvironmentOverride(std::initializer_list<std::pair<const char *, QByteArray>> values)
-    {
-        for (const auto &[name, value] : values) {
-            m_saved.append({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
-            qputenv(name, value);
-        }
-    }
-    ~EnvironmentOverride()
-    {
-        for (const Saved &saved : m_saved) {
-            if (saved.wasSet)
-                qputenv(saved.name, saved.value);
-            else
-                qunsetenv(saved.name);
-        }
-    }
-    EnvironmentOverride(const EnvironmentOverride &) = delete;
-    EnvironmentOverride &operator=(const EnvironmentOverride &) = delete;
-
-private:
-    struct Saved
-    {
-        const char *name;
-        QByteArray value;
-        bool wasSet;
-    };
-    QList<Saved> m_saved;
-};
 
 } // namespace velaria::testing

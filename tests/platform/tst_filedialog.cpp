@@ -1,57 +1,16 @@
 #include "filedialog.h"
+#include "testsupport.h"
 
-#include <QApplication>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QFileDialog>
-#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-
-#include <functional>
 
 using namespace velaria;
+using namespace velaria::testing;
+using namespace Qt::StringLiterals;
 
-namespace {
-
-// Answers the next file dialog of this thread once it is open, as a user would.
-void whenDialogOpens(std::function<void(QFileDialog *)> answer)
-{
-    auto *poll = new QTimer;
-    poll->setInterval(20);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer] {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        answer(dialog);
-        if (dialog->isVisible()) {
-            qWarning("the file dialog did not take the answer");
-            dialog->reject();
-        }
-    });
-    poll->start();
-}
-
-void typeAndOpen(QFileDialog *dialog, const QString &folder, const QString &names)
-{
-    dialog->setDirectory(folder);
-    dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(names);
-    static_cast<QDialog *>(dialog)->accept(); // as the Open button does
-}
-
-bool touch(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly);
-}
-
-} // namespace
-
-// The file-open dialog: what it shows, where, and the record of the chosen files.
+// The file-open dialog: what it shows, where, and the record of the chosen files. The cases
+// run in order: the dialog remembers the last choice.
 class TestFileDialog : public QObject
 {
     Q_OBJECT
@@ -63,11 +22,11 @@ private slots:
     void singleFile();
     void previousChoiceEnteredAgain();
     void severalFiles();
-    void filterText_data();
-    void filterText();
 
 private:
-    RichiestaApri request() const;
+    // Shows the dialog of the picture request; `look` sees it open, then `typed` is opened
+    // in the photos' folder, or the dialog cancelled when it is empty.
+    FileScelti open(const QString &typed, const std::function<void(QFileDialog *)> &look = {});
 
     QTemporaryDir m_photos;
     QTemporaryDir m_start;
@@ -77,61 +36,62 @@ private:
 void TestFileDialog::initTestCase()
 {
     for (const char *name : {"mare.jpg", "a.jpg", "b.jpg", "c.bmp"})
-        QVERIFY(touch(m_photos.filePath(QLatin1String(name))));
+        QVERIFY(writeBytes(m_photos.filePath(QLatin1String(name)), {}));
     m_owner.setGeometry(300, 200, 900, 700);
     m_owner.show();
     QVERIFY(QTest::qWaitForWindowExposed(&m_owner));
 }
 
-RichiestaApri TestFileDialog::request() const
+FileScelti TestFileDialog::open(const QString &typed,
+                                const std::function<void(QFileDialog *)> &look)
 {
-    RichiestaApri r;
-    r.titolo = QStringLiteral("File di Init");
-    r.filtri = {{QStringLiteral("File di init (*.jpg);(*.bmp)"),
-                 {QStringLiteral("*.jpg"), QStringLiteral("*.bmp")}},
-                {QStringLiteral("Tutti i file (*.*)"), {QStringLiteral("*")}}};
-    r.cartellaIniziale = m_start.path();
-    return r;
+    answerNextFileDialog([&](QFileDialog *dialog) {
+        if (look)
+            look(dialog);
+        if (typed.isEmpty())
+            dialog->reject();
+        else
+            openFiles(dialog, m_photos.path(), typed);
+    });
+    RichiestaApri request;
+    request.titolo = u"File di Init"_s;
+    request.filtri = {{u"File di init (*.jpg);(*.bmp)"_s, {u"*.jpg"_s, u"*.bmp"_s}},
+                      {u"Tutti i file (*.*)"_s, {u"*"_s}}};
+    request.cartellaIniziale = m_start.path();
+    return ApriFile(&m_owner, request);
 }
 
 void TestFileDialog::showsRequestCentredOverOwner()
 {
-    QString title;
-    QStringList filters;
-    QString selectedFilter;
-    QStringList shownTypes;
-    QString folder;
+    QString title, selectedFilter, folder;
+    QStringList filters, types;
     QFileDialog::FileMode mode = QFileDialog::AnyFile;
     bool native = true;
     QPoint dialogCentre;
-    whenDialogOpens([&](QFileDialog *dialog) {
+    open(QString(), [&](QFileDialog *dialog) {
         title = dialog->windowTitle();
         filters = dialog->nameFilters();
         selectedFilter = dialog->selectedNameFilter();
-        const auto *types = dialog->findChild<QComboBox *>(u"fileTypeCombo"_qs);
-        for (int i = 0; types && i < types->count(); ++i)
-            shownTypes << types->itemText(i);
+        const auto *combo = dialog->findChild<QComboBox *>(u"fileTypeCombo"_s);
+        for (int i = 0; combo && i < combo->count(); ++i)
+            types << combo->itemText(i);
         folder = dialog->directory().absolutePath();
         mode = dialog->fileMode();
         native = !dialog->testOption(QFileDialog::DontUseNativeDialog);
         dialogCentre = dialog->frameGeometry().center();
-        dialog->reject();
     });
-    ApriFile(&m_owner, request());
-    QCOMPARE(title, u"File di Init"_qs);
-    QCOMPARE(filters, (QStringList{u"File di init (*.jpg);(*.bmp) (*.jpg *.bmp)"_qs,
-                                   u"Tutti i file (*.*) (*)"_qs}));
+    QCOMPARE(title, u"File di Init"_s);
+    QCOMPARE(filters, (QStringList{u"File di init (*.jpg);(*.bmp) (*.jpg *.bmp)"_s,
+                                   u"Tutti i file (*.*) (*)"_s}));
     // The user reads the descriptions as given, the first one chosen.
-    QCOMPARE(shownTypes,
-             (QStringList{u"File di init (*.jpg);(*.bmp)"_qs, u"Tutti i file (*.*)"_qs}));
-    QCOMPARE(selectedFilter, u"File di init (*.jpg);(*.bmp)"_qs);
+    QCOMPARE(types, (QStringList{u"File di init (*.jpg);(*.bmp)"_s, u"Tutti i file (*.*)"_s}));
+    QCOMPARE(selectedFilter, types.value(0));
     QCOMPARE(folder, QDir(m_start.path()).absolutePath());
     QCOMPARE(mode, QFileDialog::ExistingFiles);
     QVERIFY(!native);
     const QPoint ownerCentre = m_owner.frameGeometry().center();
     QVERIFY2((dialogCentre - ownerCentre).manhattanLength() <= 2,
-             qPrintable(QStringLiteral("dialog centre %1,%2, owner centre %3,%4")
-                            .arg(dialogCentre.x())
+             qPrintable(u"dialog centre %1,%2, owner centre %3,%4"_s.arg(dialogCentre.x())
                             .arg(dialogCentre.y())
                             .arg(ownerCentre.x())
                             .arg(ownerCentre.y())));
@@ -139,8 +99,7 @@ void TestFileDialog::showsRequestCentredOverOwner()
 
 void TestFileDialog::cancelled()
 {
-    whenDialogOpens([](QFileDialog *dialog) { dialog->reject(); });
-    const FileScelti chosen = ApriFile(&m_owner, request());
+    const FileScelti chosen = open(QString());
     QVERIFY(chosen.Annullato);
     QCOMPARE(chosen.Quanti, 0);
     QVERIFY(chosen.Nomi.isEmpty());
@@ -149,64 +108,35 @@ void TestFileDialog::cancelled()
 
 void TestFileDialog::singleFile()
 {
-    whenDialogOpens(
-        [&](QFileDialog *dialog) { typeAndOpen(dialog, m_photos.path(), u"mare.jpg"_qs); });
-    const FileScelti chosen = ApriFile(&m_owner, request());
+    const FileScelti chosen = open(u"mare.jpg"_s);
     QVERIFY(!chosen.Annullato);
     QCOMPARE(chosen.Quanti, 1);
-    QCOMPARE(chosen.Nomi, QStringList{u"mare.jpg"_qs});
+    QCOMPARE(chosen.Nomi, QStringList{u"mare.jpg"_s});
     // One file: the folder ends with a separator, so folder and name make the path.
-    QCOMPARE(chosen.Cartella, QDir(m_photos.path()).absolutePath() + u'/');
-    QCOMPARE(chosen.Cartella + chosen.Nomi.first(), m_photos.filePath(u"mare.jpg"_qs));
+    QCOMPARE(chosen.Cartella + chosen.Nomi.first(), m_photos.filePath(u"mare.jpg"_s));
 }
 
 void TestFileDialog::previousChoiceEnteredAgain()
 {
-    // Runs after singleFile: the dialog opens on that file, not on the caller's folder.
-    QString entered;
-    QString folder;
-    whenDialogOpens([&](QFileDialog *dialog) {
-        entered = dialog->findChild<QLineEdit *>(u"fileNameEdit"_qs)->text();
+    // After singleFile the dialog opens on that file, not on the caller's folder.
+    QString entered, folder;
+    const FileScelti chosen = open(QString(), [&](QFileDialog *dialog) {
+        entered = dialog->findChild<QLineEdit *>(u"fileNameEdit"_s)->text();
         folder = dialog->directory().absolutePath();
-        dialog->reject();
     });
-    const FileScelti chosen = ApriFile(&m_owner, request());
     QVERIFY(chosen.Annullato);
-    QCOMPARE(entered, u"mare.jpg"_qs);
+    QCOMPARE(entered, u"mare.jpg"_s);
     QCOMPARE(folder, QDir(m_photos.path()).absolutePath());
 }
 
 void TestFileDialog::severalFiles()
 {
-    whenDialogOpens([&](QFileDialog *dialog) {
-        typeAndOpen(dialog, m_photos.path(), u"\"b.jpg\" \"a.jpg\" \"c.bmp\""_qs);
-    });
-    const FileScelti chosen = ApriFile(&m_owner, request());
+    const FileScelti chosen = open(u"\"b.jpg\" \"a.jpg\" \"c.bmp\""_s);
     QVERIFY(!chosen.Annullato);
     QCOMPARE(chosen.Quanti, 3);
-    QCOMPARE(chosen.Nomi, (QStringList{u"b.jpg"_qs, u"a.jpg"_qs, u"c.bmp"_qs}));
+    QCOMPARE(chosen.Nomi, (QStringList{u"b.jpg"_s, u"a.jpg"_s, u"c.bmp"_s}));
     // Several files: the folder without a trailing separator.
     QCOMPARE(chosen.Cartella, QDir(m_photos.path()).absolutePath());
-}
-
-void TestFileDialog::filterText_data()
-{
-    QTest::addColumn<QString>("description");
-    QTest::addColumn<QStringList>("patterns");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("pictures") << u"Immagini"_qs << QStringList{u"*.jpg"_qs, u"*.png"_qs}
-                              << u"Immagini (*.jpg *.png)"_qs;
-    QTest::newRow("description with its own brackets")
-        << u"File di init (*.jpg);(*.bmp)"_qs << QStringList{u"*.jpg"_qs}
-        << u"File di init (*.jpg);(*.bmp) (*.jpg)"_qs;
-}
-
-void TestFileDialog::filterText()
-{
-    QFETCH(QString, description);
-    QFETCH(QStringList, patterns);
-    QFETCH(QString, text);
-    QCOMPARE(FilterText({description, patterns}), text);
 }
 
 QTEST_MAIN(TestFileDialog)

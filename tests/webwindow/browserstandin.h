@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QList>
 #include <QObject>
 #include <QUrl>
+#include <QWidget>
 
 namespace velaria::testing {
 
@@ -21,5 +23,16 @@ public:
 public slots:
     void openUrl(const QUrl &url) { opened << url; }
 };
+
+// The web windows `Form2` that are open.
+inline QList<QWidget *> webWindows()
+{
+    QList<QWidget *> found;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == QLatin1String("Form2"))
+            found << widget;
+    }
+    return found;
+}
 
 } // namespace velaria::testing

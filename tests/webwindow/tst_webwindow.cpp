@@ -20,6 +20,7 @@ using velaria::MainWindow;
 using velaria::WindowState;
 using velaria::testing::BrowserStandIn;
 using velaria::testing::PageServer;
+using velaria::testing::webWindows;
 
 namespace {
 
@@ -38,16 +39,6 @@ QByteArray titledPage(const char *title)
 {
     return QByteArrayLiteral("<!DOCTYPE html><html><head><title>") + title +
            QByteArrayLiteral("</title></head><body>") + title + QByteArrayLiteral("</body></html>");
-}
-
-QList<QWidget *> webWindows()
-{
-    QList<QWidget *> found;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == QLatin1String("Form2"))
-            found << widget;
-    }
-    return found;
 }
 
 QWidget *browserOf(QWidget *webWindow)
@@ -81,18 +72,20 @@ class tst_WebWindow : public QObject
 
 private slots:
     void initTestCase();
-    void cleanup();
+    void init();
+    void cleanup()
+    {
+        m_main.reset();
+        m_state.reset();
+        QTRY_VERIFY(webWindows().isEmpty());
+    }
 
     void firstClickOpensTheWindowOnTheHoroscope();
-    void windowLooksAsDesigned();
     void secondClickBringsTheSameWindowForwardAsLeft();
     void closingDestroysTheWindowAndTheNextClickLoadsAgain();
-    void closingTheMainWindowClosesTheWebWindow();
-    void linksAreFollowedInside_data();
-    void linksAreFollowedInside();
+    void linkAskingForANewWindowStaysInside();
 
 private:
-    bool openMainWindow(const QString &makerHost);
     bool clickFrame3();
     QWidget *openWebWindow();
 
@@ -115,21 +108,14 @@ void tst_WebWindow::initTestCase()
     m_server.setPage(QStringLiteral("/oroscopo/toro.html"), titledPage("Toro"));
 }
 
-void tst_WebWindow::cleanup()
-{
-    m_main.reset();
-    m_state.reset();
-    QTRY_VERIFY(webWindows().isEmpty());
-}
-
-bool tst_WebWindow::openMainWindow(const QString &makerHost)
+void tst_WebWindow::init()
 {
     m_state = std::make_unique<WindowState>();
     m_state->dataFolder = m_data.path();
-    m_state->makerHost = makerHost;
+    m_state->makerHost = m_server.host();
     m_main = std::make_unique<MainWindow>(*m_state, QDate(2024, 3, 5));
     m_main->show();
-    return QTest::qWaitForWindowExposed(m_main.get());
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
 }
 
 // Clicks today's frame as the user does; false when it is not there to click.
@@ -159,7 +145,6 @@ QWidget *tst_WebWindow::openWebWindow()
 void tst_WebWindow::firstClickOpensTheWindowOnTheHoroscope()
 {
     BrowserStandIn browser;
-    QVERIFY(openMainWindow(m_server.host()));
     const int before = m_server.requests(QStringLiteral("/oroscopo/"));
     QVERIFY(webWindows().isEmpty());
 
@@ -175,19 +160,12 @@ void tst_WebWindow::firstClickOpensTheWindowOnTheHoroscope()
     QCOMPARE(m_server.requests(QStringLiteral("/oroscopo/")), before + 1);
     QVERIFY(window->testAttribute(Qt::WA_DeleteOnClose));
     QVERIFY(browser.opened.isEmpty()); // shown here, not in the user's browser
-}
-
-void tst_WebWindow::windowLooksAsDesigned()
-{
-    QVERIFY(openMainWindow(m_server.host()));
-    QWidget *window = openWebWindow();
-    QVERIFY(window);
 
     // 7035 x 5130 twips of client area; the browser's corner lies 30 twips outside it.
     QCOMPARE(window->size(), QSize(469, 342));
     QCOMPARE(browserOf(window)->geometry(), QRect(-2, -2, 469, 342));
     QCOMPARE(window->findChildren<QWidget *>(QStringLiteral("WebBrowser1")).size(), 1);
-
+    // An icon of its own, in few colours.
     const QIcon icon = window->windowIcon();
     for (int size : {16, 32}) {
         QVERIFY2(icon.availableSizes().contains(QSize(size, size)),
@@ -202,7 +180,6 @@ void tst_WebWindow::windowLooksAsDesigned()
 
 void tst_WebWindow::secondClickBringsTheSameWindowForwardAsLeft()
 {
-    QVERIFY(openMainWindow(m_server.host()));
     const QPointer<QWidget> first = openWebWindow();
     QVERIFY(first);
     const int horoscopeRequests = m_server.requests(QStringLiteral("/oroscopo/"));
@@ -227,7 +204,6 @@ void tst_WebWindow::secondClickBringsTheSameWindowForwardAsLeft()
 
 void tst_WebWindow::closingDestroysTheWindowAndTheNextClickLoadsAgain()
 {
-    QVERIFY(openMainWindow(m_server.host()));
     const QPointer<QWidget> first = openWebWindow();
     QVERIFY(first);
     const int horoscopeRequests = m_server.requests(QStringLiteral("/oroscopo/"));
@@ -236,48 +212,28 @@ void tst_WebWindow::closingDestroysTheWindowAndTheNextClickLoadsAgain()
     QTRY_VERIFY(first.isNull());
     QVERIFY(webWindows().isEmpty());
 
-    QWidget *second = openWebWindow();
+    const QPointer<QWidget> second = openWebWindow();
     QVERIFY(second);
     QCOMPARE(m_server.requests(QStringLiteral("/oroscopo/")), horoscopeRequests + 1);
-}
 
-void tst_WebWindow::closingTheMainWindowClosesTheWebWindow()
-{
-    QVERIFY(openMainWindow(m_server.host()));
-    const QPointer<QWidget> window = openWebWindow();
-    QVERIFY(window);
-
+    // Closing the main window closes the web window too.
     QVERIFY(m_main->close());
-    QTRY_VERIFY(window.isNull());
-    QVERIFY(webWindows().isEmpty());
+    QTRY_VERIFY(second.isNull());
 }
 
-void tst_WebWindow::linksAreFollowedInside_data()
+void tst_WebWindow::linkAskingForANewWindowStaysInside()
 {
-    QTest::addColumn<QPoint>("link");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("path");
-    QTest::newRow("plain link") << QPoint(100, 75) << QStringLiteral("Ariete")
-                                << QStringLiteral("/oroscopo/ariete.html");
-    QTest::newRow("link asking for a new window")
-        << QPoint(100, 225) << QStringLiteral("Toro") << QStringLiteral("/oroscopo/toro.html");
-}
-
-void tst_WebWindow::linksAreFollowedInside()
-{
-    QFETCH(QPoint, link);
-    QFETCH(QString, title);
-    QFETCH(QString, path);
-    QVERIFY(openMainWindow(m_server.host()));
+    // A plain link is followed in secondClickBringsTheSameWindowForwardAsLeft.
     const QPointer<QWidget> window = openWebWindow();
     QVERIFY(window);
     const int topLevels = static_cast<int>(QApplication::topLevelWidgets().size());
 
     QWidget *page = browserOf(window)->focusProxy();
     QVERIFY(page);
-    QTest::mouseClick(page, Qt::LeftButton, {}, link);
-    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(window), title, 30000);
-    QCOMPARE(browserOf(window)->property("url").toUrl().path(), path);
+    QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(100, 225));
+    QTRY_COMPARE_WITH_TIMEOUT(pageTitle(window), QStringLiteral("Toro"), 30000);
+    QCOMPARE(browserOf(window)->property("url").toUrl().path(),
+             QStringLiteral("/oroscopo/toro.html"));
     QCOMPARE(webWindows().size(), 1);
     QCOMPARE(QApplication::topLevelWidgets().size(), topLevels);
 }

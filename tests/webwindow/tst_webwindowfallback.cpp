@@ -5,11 +5,11 @@
 #include "browserstandin.h"
 #include "fonts.h"
 #include "mainwindow.h"
+#include "testfiles.h"
 #include "webwindowlauncher.h"
 #include "windowstate.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QOpenGLContext>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -24,15 +24,6 @@ namespace {
 
 enum class PluginFolder { Empty, BrokenPlugin, ProgramFolder };
 
-bool anyWebWindow()
-{
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == QLatin1String("Form2"))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(PluginFolder)
@@ -42,24 +33,14 @@ class tst_WebWindowFallback : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanup();
+    void initTestCase() { velaria::InstallFontSubstitutions(); }
+    void cleanup() { WebWindowLauncher::setPluginDirectory({}); }
 
     void horoscopePage_data();
     void horoscopePage();
     void clickOpensThePageInTheBrowser_data();
     void clickOpensThePageInTheBrowser();
 };
-
-void tst_WebWindowFallback::initTestCase()
-{
-    velaria::InstallFontSubstitutions();
-}
-
-void tst_WebWindowFallback::cleanup()
-{
-    WebWindowLauncher::setPluginDirectory({});
-}
 
 void tst_WebWindowFallback::horoscopePage_data()
 {
@@ -100,14 +81,12 @@ void tst_WebWindowFallback::clickOpensThePageInTheBrowser()
     case PluginFolder::Empty:
         WebWindowLauncher::setPluginDirectory(plugins.path());
         break;
-    case PluginFolder::BrokenPlugin: {
-        QFile broken(plugins.filePath(QLatin1String(WebWindowLauncher::PluginName) + ".so"));
-        QVERIFY(broken.open(QIODevice::WriteOnly));
-        broken.write("not a shared library\n");
-        broken.close();
+    case PluginFolder::BrokenPlugin:
+        QVERIFY(velaria::testing::writeBytes(
+            plugins.filePath(QLatin1String(WebWindowLauncher::PluginName) + ".so"),
+            "not a shared library\n"));
         WebWindowLauncher::setPluginDirectory(plugins.path());
         break;
-    }
     case PluginFolder::ProgramFolder: {
 #ifndef VELARIA_WEBWINDOW_PLUGIN
         QSKIP("built without the browser engine: there is no web window plugin");
@@ -120,16 +99,15 @@ void tst_WebWindowFallback::clickOpensThePageInTheBrowser()
     }
 
     BrowserStandIn browser;
-    WindowState state;
     QTemporaryDir data;
+    WindowState state;
     state.dataFolder = data.path();
     state.makerHost = QStringLiteral("127.0.0.1:8123");
     MainWindow window(state, QDate(2024, 3, 5));
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     auto *frame3 = window.findChild<QWidget *>(QStringLiteral("Frame3"));
-    QVERIFY(frame3);
-    QVERIFY(frame3->isVisible());
+    QVERIFY(frame3 && frame3->isVisible());
 
     const QUrl page(QStringLiteral("http://127.0.0.1:8123/oroscopo/"));
     for (int click = 1; click <= 2; ++click) {
@@ -139,7 +117,7 @@ void tst_WebWindowFallback::clickOpensThePageInTheBrowser()
         QTest::mouseClick(frame3, Qt::LeftButton, {}, frame3->rect().center());
         QCOMPARE(browser.opened.size(), click);
         QCOMPARE(browser.opened.constLast(), page);
-        QVERIFY(!anyWebWindow());
+        QVERIFY(velaria::testing::webWindows().isEmpty());
     }
 }
 

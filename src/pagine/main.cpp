@@ -1,0 +1,62 @@
+// velaria-pagine: the pages of a whole year, or of one month, as the page window makes them,
+// in one PDF, as bitmaps or on the default printer. No display is needed.
+
+#include "datafiles.h"
+#include "fonts.h"
+#include "pagineoptions.h"
+#include "parsertranslator.h"
+#include "yearexport.h"
+
+#include <QGuiApplication>
+
+#include <cstdio>
+
+#include <unistd.h>
+
+namespace {
+
+void printTo(std::FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // The pages are painted off screen: the program needs no display, and does not use one
+    // when there is one.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    // The calendar's own names: the user's data folder is the calendar's.
+    QGuiApplication::setApplicationName(QStringLiteral("Velaria"));
+    QGuiApplication::setOrganizationName(QStringLiteral("Velaria"));
+    QGuiApplication::setApplicationVersion(QStringLiteral(VELARIA_VERSION));
+    velaria::ParserTranslator translator;
+    QCoreApplication::installTranslator(&translator);
+    velaria::InstallFontSubstitutions();
+
+    const velaria::CommandLine line =
+        velaria::ParseCommandLine(QCoreApplication::arguments(), velaria::DefaultDataFolder());
+    switch (line.action) {
+    case velaria::CommandLine::Action::Help:
+    case velaria::CommandLine::Action::Version:
+        printTo(stdout, line.text);
+        return velaria::Done;
+    case velaria::CommandLine::Action::Fail:
+        printTo(stderr, QStringLiteral("velaria-pagine: %1\nPer l'aiuto: velaria-pagine --help\n")
+                            .arg(line.text));
+        return velaria::BadArguments;
+    case velaria::CommandLine::Action::Run:
+        break;
+    }
+
+    velaria::YearExport year(line.options);
+    year.setMessageHandler([](const QString &text) {
+        printTo(stderr, QStringLiteral("velaria-pagine: %1\n").arg(text));
+    });
+    if (::isatty(STDERR_FILENO))
+        year.setProgressHandler([](const QString &text) { printTo(stderr, text + u'\n'); });
+    return year.run();
+}

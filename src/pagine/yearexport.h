@@ -1,0 +1,63 @@
+#pragma once
+
+#include "datafiles.h"
+#include "pagecontent.h"
+#include "pagineoptions.h"
+#include "picturecache.h"
+#include "recurrences.h"
+
+#include <QImage>
+#include <QString>
+
+#include <functional>
+
+namespace velaria {
+
+// One month's page at print resolution, as the page window composes it for that month.
+struct MonthPage
+{
+    int month = 0;
+    QString name;    // "OTTOBRE": the month name in capitals, the bitmap's name
+    QString caption; // "Ottobre 2027"
+    QImage canvas;
+    QString pictureError; // empty when the picture was drawn or none was asked for
+};
+
+// Makes the pages of a year, or of one month, from the data files and writes them out.
+class YearExport
+{
+public:
+    using Report = std::function<void(const QString &)>;
+
+    // Reads the three data files of the options' data folder.
+    explicit YearExport(PagineOptions options);
+
+    // Warnings and failures, one line each, as they happen.
+    void setMessageHandler(Report report) { m_message = std::move(report); }
+    // One line for each page written, and one at the end.
+    void setProgressHandler(Report report) { m_progress = std::move(report); }
+
+    // Composes and writes every page; returns the exit status.
+    ExitStatus run();
+
+    // The page of one month (1 to 12), composed into `page`, whose canvas memory is used
+    // again.
+    void compose(int month, MonthPage &page);
+
+private:
+    // The same with a picture cache of the caller's: pages are composed on several threads
+    // at once, each with its own cache.
+    void compose(int month, MonthPage &page, PictureCache &cache) const;
+    void message(const QString &text) const;
+    void progress(const QString &text) const;
+
+    PagineOptions m_options;
+    RecurrenceTable m_recurrences;
+    QString m_banner;
+    PictureList m_pictures;
+    PictureCache m_cache;
+    Report m_message;
+    Report m_progress;
+};
+
+} // namespace velaria
