@@ -228,15 +228,15 @@ inline QColor monthColour(int month)
 }
 
 // A data folder: a 400 x 300 picture of its own colour for every month, listed in
-// Immagini.txt, a recurrence on 12 October in blue and a banner. The spec can leave the
+// Immagini.txt, a recurrence on 12 October in blue and a banner. The caller can leave the
 // list out or give other lines for it.
-struct DataFolderSpec
+struct DataFolderContents
 {
     bool writeList = true;
     QStringList pictureLines; // empty: the twelve pictures
 };
 
-inline bool writeDataFolder(const QString &folder, const DataFolderSpec &spec = {})
+inline bool writeDataFolder(const QString &folder, const DataFolderContents &contents = {})
 {
     const QDir dir(folder);
     QStringList list;
@@ -248,9 +248,9 @@ inline bool writeDataFolder(const QString &folder, const DataFolderSpec &spec = 
             return false;
         list << path;
     }
-    if (!spec.pictureLines.isEmpty())
-        list = spec.pictureLines;
-    if (spec.writeList &&
+    if (!contents.pictureLines.isEmpty())
+        list = contents.pictureLines;
+    if (contents.writeList &&
         !WriteTextLines(dir.filePath(QStringLiteral("Immagini.txt")), list).isEmpty())
         return false;
     return WriteTextLines(dir.filePath(QStringLiteral("Ricorrenze.txt")),

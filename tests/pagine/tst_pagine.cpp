@@ -464,10 +464,10 @@ void TestPagine::pictureProblems()
         lines << data.filePath(QStringLiteral("mese%1.jpg").arg(month));
     if (brokenLine > 0)
         lines[brokenLine - 1] = data.filePath(brokenPath);
-    DataFolderSpec spec;
-    spec.writeList = writeList;
-    spec.pictureLines = lines;
-    QVERIFY(writeDataFolder(data.path(), spec));
+    DataFolderContents contents;
+    contents.writeList = writeList;
+    contents.pictureLines = lines;
+    QVERIFY(writeDataFolder(data.path(), contents));
     QFile notAPicture(data.filePath(QStringLiteral("rotta.jpg")));
     QVERIFY(notAPicture.open(QIODevice::WriteOnly));
     notAPicture.write("non sono una fotografia\n");
