@@ -103,10 +103,11 @@ QString WriteTextLines(const QString &path, const QStringList &lines)
         return fileError(what, path, file.errorString());
     // A small write stays in the buffer until the commit, which does not report a short
     // write itself: flush first so that a full disk is seen here.
+    // The system's description of a failed write is English, and on a full disk often only
+    // "Unknown error".
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = file.errorString();
         file.cancelWriting();
-        return fileError(what, path, reason);
+        return fileError(what, path, QStringLiteral("errore di scrittura (disco pieno?)"));
     }
     if (!file.commit())
         return fileError(what, path, file.errorString());

@@ -319,6 +319,7 @@ void TestHostileFiles::fullDiskKeepsTheOldFile()
         QCOMPARE(ReadTextLines(path), std::optional<QStringList>(old));
     }
     QVERIFY2(error.startsWith(u"Impossibile salvare"_s), qPrintable(error));
+    QVERIFY2(error.contains(u"disco pieno"_s), qPrintable(error));
     QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
              QStringList{QFileInfo(path).fileName()});

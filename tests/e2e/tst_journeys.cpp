@@ -437,7 +437,7 @@ void TestJourneys::pageSavedPrintedAndAllWindowsCloseWithTheMain()
                                      : QString();
             return info.contains(u"(A4)"_s);
         };
-        QTRY_VERIFY2_WITH_TIMEOUT(printed(), qPrintable(info), 60000);
+        QTRY_VERIFY2_WITH_TIMEOUT(printed(), qPrintable(info), 120000);
         QVERIFY2(info.contains(
                      QRegularExpression(u"^Pages:\\s+1$"_s, QRegularExpression::MultilineOption)),
                  qPrintable(info));
