@@ -49,6 +49,6 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://${VELARIA_MAKER_HOST}/")
 # need none); the opener of web pages and files; the print spooler.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-liberation2")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-image-formats-plugins, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-image-formats-plugins, qt6-translations-l10n, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "cups")
 include(CPack)

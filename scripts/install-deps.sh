@@ -13,6 +13,8 @@ PACKAGES=(
   clang libclang-rt-14-dev
   # fonts metric-compatible with Arial, Arial Narrow and Times New Roman
   fonts-liberation fonts-liberation2 fontconfig
+  # Qt's own texts (dialog buttons) in Italian
+  qt6-translations-l10n
   # real windows, input and screenshots in tests
   xvfb xauth xdotool x11-utils imagemagick openbox wmctrl
   # the installed program: the Debian package, its desktop entry, its files as a user opens them

@@ -4,6 +4,9 @@
 #include "windowstate.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #ifdef VELARIA_STARTUP_PROBE
 #include <QTimer>
@@ -37,6 +40,12 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral("1.0.9"));
     QApplication::setDesktopFileName(QStringLiteral("velaria"));
     velaria::InstallFontSubstitutions();
+
+    // Qt's own dialog texts (OK, Annulla) in Italian, like every other text of the program.
+    QTranslator qtItalian;
+    if (qtItalian.load(QLocale(QLocale::Italian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtItalian);
 
     velaria::WindowState state;
     state.dataFolder = velaria::DefaultDataFolder();
