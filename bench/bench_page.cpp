@@ -2,6 +2,7 @@
 // Ghostscript producing one month page as an image at about the canvas resolution.
 // Prints figures only; nothing passes or fails here.
 
+#include "benchphoto.h"
 #include "calendardate.h"
 #include "fonts.h"
 #include "pagecomposer.h"
@@ -43,37 +44,9 @@ double milliseconds(const std::function<void()> &work)
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
-// A photo-like picture: gradients, shapes and grain, so the JPEG is not trivially small.
 bool writePhoto(const QString &path)
 {
-    QImage photo(4000, 3000, QImage::Format_RGB32);
-    QPainter painter(&photo);
-    QLinearGradient sky(0, 0, 0, 3000);
-    sky.setColorAt(0, QColor(70, 130, 200));
-    sky.setColorAt(0.6, QColor(200, 220, 240));
-    sky.setColorAt(1, QColor(60, 110, 60));
-    painter.fillRect(photo.rect(), sky);
-    QRandomGenerator random(2027);
-    painter.setRenderHint(QPainter::Antialiasing);
-    for (int i = 0; i < 400; ++i) {
-        painter.setBrush(QColor::fromHsv(random.bounded(360), 120 + random.bounded(100),
-                                         100 + random.bounded(150)));
-        painter.setPen(Qt::NoPen);
-        painter.drawEllipse(QPointF(random.bounded(4000), random.bounded(3000)),
-                            20 + random.bounded(200), 20 + random.bounded(200));
-    }
-    painter.end();
-    for (int y = 0; y < photo.height(); y += 2) {
-        auto *line = reinterpret_cast<QRgb *>(photo.scanLine(y));
-        for (int x = 0; x < photo.width(); x += 3) {
-            const int grain = static_cast<int>(random.bounded(24)) - 12;
-            const QRgb c = line[x];
-            line[x] =
-                qRgb(std::clamp(qRed(c) + grain, 0, 255), std::clamp(qGreen(c) + grain, 0, 255),
-                     std::clamp(qBlue(c) + grain, 0, 255));
-        }
-    }
-    return photo.save(path, "JPEG", 90);
+    return MakeBenchPhoto(QColor(70, 130, 200), 2027).save(path, "JPEG", 90);
 }
 
 PageContent marchPage()
