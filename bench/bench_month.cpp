@@ -1,7 +1,6 @@
 // Computing and painting one month of the main window: median time over many months.
 
 #include "fonts.h"
-#include "mainwindow.h"
 #include "monthgrid.h"
 #include "monthview.h"
 
@@ -29,15 +28,14 @@ double median(std::vector<double> values)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    InstallFontSubstitutions();
+    installFontSubstitutions();
 
     RecurrenceTable table;
     table.readLines({QStringLiteral("05/20 - Compleanno <v>"), QStringLiteral("12/25 - Cena <b>"),
                      QStringLiteral("03/15 - Sagra")});
-    WindowState state;
-    MainWindow window(state, QDate(2025, 5, 15));
-    auto *grid = window.findChild<MonthGrid *>(QStringLiteral("picMonth"));
-    QImage surface(grid->size(), QImage::Format_ARGB32_Premultiplied);
+    MonthGrid grid;
+    grid.resize(453, 293);
+    QImage surface(grid.size(), QImage::Format_ARGB32_Premultiplied);
 
     constexpr int Rounds = 2000;
     std::vector<double> compute;
@@ -46,10 +44,11 @@ int main(int argc, char *argv[])
     for (int i = 0; i < Rounds; ++i, shown = shown.addMonths(1)) {
         QElapsedTimer timer;
         timer.start();
-        const MonthLayout month = ComputeMonth(shown, QDate(2025, 5, 15), table, 968, 620);
+        const MonthModel month =
+            computeMonth(shown.year(), shown.month(), QDate(2025, 5, 15), table);
         compute.push_back(static_cast<double>(timer.nsecsElapsed()) / 1000.0);
-        grid->setMonth(month, 968, 620);
-        grid->render(&surface);
+        grid.setMonth(month, 1);
+        grid.render(&surface);
         computeAndPaint.push_back(static_cast<double>(timer.nsecsElapsed()) / 1000.0);
     }
     std::printf("month: compute median %.1f us, compute and paint median %.1f us "

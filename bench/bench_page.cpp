@@ -3,14 +3,13 @@
 // Prints figures only; nothing passes or fails here.
 
 #include "benchphoto.h"
-#include "calendardate.h"
 #include "fonts.h"
 #include "pagecomposer.h"
 #include "picturecache.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
@@ -51,17 +50,11 @@ bool writePhoto(const QString &path)
 
 PageContent marchPage()
 {
-    const QDate shown(2027, 3, 15);
-    const QString caption = MonthCaption(shown);
     PageContent page;
-    page.NomeMese = caption.left(caption.size() - 4);
-    page.AnnoMese = caption.right(4);
-    page.DaysInMonth = MonthLength(2027, 3);
-    page.GridOffset = GridOffset(2027, 3);
-    page.Pubblicita = QStringLiteral("Programma Velaria - calendario perpetuo");
-    page.Ricorr.readLine(u"03/08 - Festa della donna <a>");
     page.year = 2027;
     page.month = 3;
+    page.banner = QStringLiteral("Programma Velaria - calendario perpetuo");
+    page.recurrences.readLine(u"03/08 - Festa della donna <a>");
     return page;
 }
 
@@ -70,8 +63,8 @@ PageContent marchPage()
 void composeOnce(PictureCache &cache, const QString &photo, PageContent page,
                  ComposedPage &composed)
 {
-    page.picture = cache.load(photo, PicturePixelHeight(Scala)).image;
-    ComposeBoth(page, composed);
+    page.picture = loadMonthPicture(cache, photo).image;
+    composePage(page, composed);
     if (composed.canvas.isNull() || composed.preview.isNull() || page.picture.isNull())
         std::printf("  composition failed\n");
 }
@@ -97,8 +90,8 @@ double pcalOnce(const QString &output)
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    InstallFontSubstitutions();
+    QGuiApplication app(argc, argv);
+    installFontSubstitutions();
 
     QTemporaryDir folder;
     const QString photo = QDir(folder.path()).filePath(QStringLiteral("foto.jpg"));
@@ -128,8 +121,9 @@ int main(int argc, char *argv[])
 
     const double first = median(cold);
     const double repeat = median(warm);
-    std::printf("page, 4000x3000 JPEG, canvas %dx%d + preview %dx%d\n", SurfaceSize(Scala).width(),
-                SurfaceSize(Scala).height(), SurfaceSize(1).width(), SurfaceSize(1).height());
+    std::printf("page, 4000x3000 JPEG, canvas %dx%d + preview %dx%d\n",
+                surfaceSize(CanvasScale).width(), surfaceSize(CanvasScale).height(),
+                surfaceSize(1).width(), surfaceSize(1).height());
     std::printf("  very first page (fonts and picture cold): %8.1f ms\n", veryFirst);
     std::printf("  first composition (picture cache cold):   %8.1f ms  median of %d  (aim < 150)\n",
                 first, ColdRuns);

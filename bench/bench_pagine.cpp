@@ -5,11 +5,10 @@
 // where the time goes. Prints figures only; nothing passes or fails here.
 
 #include "benchphoto.h"
-#include "calendardate.h"
 #include "fonts.h"
-#include "pagecontent.h"
+#include "pagecomposer.h"
+#include "pagefiles.h"
 #include "picturecache.h"
-#include "printing.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -149,17 +148,17 @@ void phases(const QDir &folder)
     for (int month = 1; month <= 12; ++month) {
         QElapsedTimer timer;
         timer.start();
-        PageContent page = PageForMonth(2027, month, QStringLiteral("Programma Velaria"), {});
+        PageContent page{2027, month, QStringLiteral("Programma Velaria"), {}, {}};
         page.picture =
-            LoadMonthPicture(cache, folder.filePath(QStringLiteral("mese%1.jpg").arg(month))).image;
+            loadMonthPicture(cache, folder.filePath(QStringLiteral("mese%1.jpg").arg(month))).image;
         decode.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
         timer.restart();
-        ComposeSurface(page, Scala, canvas);
+        composeSurface(page, CanvasScale, canvas);
         compose.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
         timer.restart();
         if (month > 1)
             writer.newPage();
-        PaintPageOn(painter, canvas, StampaA4.place);
+        paintPageInto(painter, canvas, A4Sheet.place);
         pdf.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
     }
     painter.end();
@@ -174,7 +173,7 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    InstallFontSubstitutions();
+    installFontSubstitutions();
 
     const QString program =
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("velaria-pagine"));

@@ -66,7 +66,7 @@ int openOnce(const QString &host)
 {
     const QString self = QString::number(QCoreApplication::applicationPid());
     const long before = residentKiB(self);
-    const QUrl page = WebWindowLauncher::HoroscopePage(host);
+    const QUrl page = WebWindowLauncher::horoscopePage(host);
 
     WebWindowLauncher launcher;
     QElapsedTimer timer;

@@ -9,6 +9,8 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-webengine-dev qt6-webengine-dev-tools
   qt6-image-formats-plugins
+  # printing from velaria-pagine straight through CUPS; calendars in iCalendar form
+  libcups2-dev libical-dev
   # sanitizers and fuzzing
   clang libclang-rt-14-dev
   # fonts metric-compatible with Arial, Arial Narrow and Times New Roman
@@ -17,6 +19,10 @@ PACKAGES=(
   qt6-translations-l10n
   # real windows, input and screenshots in tests
   xvfb xauth xdotool x11-utils imagemagick openbox wmctrl
+  # a session bus of the test run's own, and the accessibility bus a screen reader reads
+  dbus dbus-x11 at-spi2-core python3-pyatspi gir1.2-atspi-2.0
+  # a real calendar program reads the exported iCalendar files
+  calcurse
   # the installed program: the Debian package, its desktop entry, its files as a user opens them
   dpkg-dev desktop-file-utils strace
   # printing through the real spooler

@@ -41,7 +41,7 @@ int main(int argc, char *argv[])
         if (!file.open(QIODevice::WriteOnly))
             return fail(file.fileName() + QStringLiteral(": ") + file.errorString());
         QImageWriter writer(&file, "png");
-        if (!writer.write(velaria::VelariaIconImage(size)) || !file.commit())
+        if (!writer.write(velaria::velariaIconImage(size)) || !file.commit())
             return fail(file.fileName() + QStringLiteral(": ") + writer.errorString() +
                         file.errorString());
     }

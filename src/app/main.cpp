@@ -1,7 +1,7 @@
+#include "calendarstate.h"
 #include "datafiles.h"
 #include "fonts.h"
 #include "mainwindow.h"
-#include "windowstate.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -37,9 +37,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velaria"));
     QApplication::setOrganizationName(QStringLiteral("Velaria"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0.9"));
+    QApplication::setApplicationVersion(velaria::programVersion());
     QApplication::setDesktopFileName(QStringLiteral("velaria"));
-    velaria::InstallFontSubstitutions();
+    velaria::installFontSubstitutions();
 
     // Qt's own dialog texts (OK, Annulla) in Italian, like every other text of the program.
     QTranslator qtItalian;
@@ -47,9 +47,8 @@ int main(int argc, char *argv[])
                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtItalian);
 
-    velaria::WindowState state;
-    state.dataFolder = velaria::DefaultDataFolder();
-    state.makerHost = velaria::MakerHost();
+    velaria::CalendarState state(velaria::defaultDataFolder());
+    state.load();
 
     velaria::MainWindow window(state);
 #ifdef VELARIA_STARTUP_PROBE

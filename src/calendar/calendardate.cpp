@@ -2,73 +2,74 @@
 
 #include <QRegularExpression>
 
+#include <cstdlib>
+
 namespace velaria {
 
-bool IsSupportedDate(const QDate &date)
+bool isSupportedDate(const QDate &date)
 {
     return date.isValid() && date.year() >= FirstYear && date.year() <= LastYear;
 }
 
-bool IsLeapYearA(int yr)
+bool isLeapYear(int year)
 {
-    if (yr % 4 != 0)
+    if (year % 4 != 0)
         return false;
-    return yr % 400 == 0 || yr % 100 > 0;
+    return year % 400 == 0 || year % 100 > 0;
 }
 
-int MonthLength(int year, int month)
+int monthLength(int year, int month)
 {
     static constexpr std::array<int, 12> lengths = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month == 2 && IsLeapYearA(year))
+    if (month == 2 && isLeapYear(year))
         return 29;
     return lengths.at(static_cast<std::size_t>(month - 1));
 }
 
-int MondayColumn(const QDate &date)
+int mondayColumn(const QDate &date)
 {
     return date.dayOfWeek() - 1; // Qt counts Monday 1 to Sunday 7
 }
 
-GridCell GridPlace(int year, int month, int day)
+int gridOffset(int year, int month)
 {
-    const int o = MondayColumn(QDate(year, month, 1)) - 1;
-    const int i = o + day;
-    return {i % 7, i / 7};
+    const int before = mondayColumn(QDate(year, month, 1)) - 1;
+    return before < 0 ? 6 : before;
 }
 
-int GridOffset(int year, int month)
+QString monthName(int month)
 {
-    const int o = MondayColumn(QDate(year, month, 1)) - 1;
-    return o < 0 ? 6 : o;
+    return MonthNames.at(static_cast<std::size_t>(month - 1)).toString();
 }
 
-QDate AddMonths(const QDate &date, int months)
+QString monthTitle(int month)
+{
+    const QString name = monthName(month);
+    return name.left(1) + name.mid(1).toLower();
+}
+
+QString weekdayName(const QDate &date)
+{
+    return WeekdayNames.at(static_cast<std::size_t>(mondayColumn(date))).toString();
+}
+
+QDate addMonths(const QDate &date, int months)
 {
     const long long index = date.year() * 12LL + (date.month() - 1) + months;
     if (index < FirstYear * 12LL || index >= (LastYear + 1) * 12LL)
         return {};
     const int year = static_cast<int>(index / 12);
     const int month = static_cast<int>(index % 12) + 1;
-    return QDate(year, month, std::min(date.day(), MonthLength(year, month)));
+    return QDate(year, month, std::min(date.day(), monthLength(year, month)));
 }
 
-QString MonthCaption(const QDate &date)
+QString monthCaption(int year, int month)
 {
-    return MonthNames.at(static_cast<std::size_t>(date.month() - 1)).toString() +
-           QStringLiteral("  ") + QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0'));
+    return monthName(month) + QStringLiteral("  ") +
+           QStringLiteral("%1").arg(year, 4, 10, QLatin1Char('0'));
 }
 
-int MonthFromCaption(QStringView caption)
-{
-    const QStringView key = caption.left(3);
-    for (std::size_t i = 0; i < MonthKeys.size(); ++i) {
-        if (key == MonthKeys[i])
-            return static_cast<int>(i) + 1;
-    }
-    return 0;
-}
-
-QString DateText(const QDate &date)
+QString dateText(const QDate &date)
 {
     return QStringLiteral("%1/%2/%3")
         .arg(date.day(), 2, 10, QLatin1Char('0'))
@@ -76,16 +77,38 @@ QString DateText(const QDate &date)
         .arg(date.year(), 4, 10, QLatin1Char('0'));
 }
 
-QDate ParseDateEntry(QStringView text)
+namespace {
+
+// The year ending in these two digits that lies nearest to `reference`; of two equally near,
+// the earlier one.
+int nearestYear(int twoDigits, int reference)
+{
+    int best = reference - reference % 100 + twoDigits;
+    for (int candidate : {best - 100, best + 100}) {
+        if (std::abs(candidate - reference) < std::abs(best - reference) ||
+            (std::abs(candidate - reference) == std::abs(best - reference) && candidate < best))
+            best = candidate;
+    }
+    return best;
+}
+
+} // namespace
+
+QDate parseDateEntry(QStringView text, const QDate &today)
 {
     static const QRegularExpression form(
-        QStringLiteral(R"(^\s*(\d{1,2})[/\-. ](\d{1,2})[/\-. ](\d{4})\s*$)"));
+        QStringLiteral(R"(^\s*(\d{1,2})[/\-. ](\d{1,2})(?:[/\-. ](\d{2}|\d{4}))?\s*$)"));
     const QRegularExpressionMatch match = form.match(text);
     if (!match.hasMatch())
         return {};
-    const QDate date(match.captured(3).toInt(), match.captured(2).toInt(),
-                     match.captured(1).toInt());
-    return IsSupportedDate(date) ? date : QDate();
+    const QString yearText = match.captured(3);
+    int year = today.year();
+    if (yearText.size() == 4)
+        year = yearText.toInt();
+    else if (yearText.size() == 2)
+        year = nearestYear(yearText.toInt(), today.year());
+    const QDate date(year, match.captured(2).toInt(), match.captured(1).toInt());
+    return isSupportedDate(date) ? date : QDate();
 }
 
 } // namespace velaria

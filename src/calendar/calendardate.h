@@ -18,59 +18,52 @@ inline constexpr std::array<QStringView, 12> MonthNames = {
     u"GENNAIO", u"FEBBRAIO", u"MARZO",     u"APRILE",  u"MAGGIO",   u"GIUGNO",
     u"LUGLIO",  u"AGOSTO",   u"SETTEMBRE", u"OTTOBRE", u"NOVEMBRE", u"DICEMBRE"};
 
-// The first three letters of each month name: they identify the month of a caption.
-inline constexpr std::array<QStringView, 12> MonthKeys = {
-    u"GEN", u"FEB", u"MAR", u"APR", u"MAG", u"GIU", u"LUG", u"AGO", u"SET", u"OTT", u"NOV", u"DIC"};
-
 // Weekday headings of the month grid, Monday first.
 inline constexpr std::array<QStringView, 7> GridHeadings = {u"lun", u"mar", u"mer", u"gio",
                                                             u"ven", u"sab", u"dom"};
 
 // Weekday names printed on the calendar page, Monday first.
-inline constexpr std::array<QStringView, 7> PageWeekdayNames = {
+inline constexpr std::array<QStringView, 7> WeekdayNames = {
     u"Lunedì", u"Martedì", u"Mercoledì", u"Giovedì", u"Venerdì", u"Sabato", u"Domenica"};
 
-struct GridCell
-{
-    int column = 0; // 0 Monday to 6 Sunday
-    int row = 0;    // 0 to 5
-    friend constexpr bool operator==(GridCell, GridCell) = default;
-};
-
 // True for a date the program can show: a valid date of the years 1 to 9999.
-bool IsSupportedDate(const QDate &date);
+bool isSupportedDate(const QDate &date);
 
-bool IsLeapYearA(int yr);
+bool isLeapYear(int year);
 
 // Days of the month, 28 to 31.
-int MonthLength(int year, int month);
+int monthLength(int year, int month);
 
 // 0 for Monday to 6 for Sunday.
-int MondayColumn(const QDate &date);
-
-// Column and row of a day in its month's Monday-first grid of 7 x 6 cells.
-GridCell GridPlace(int year, int month, int day);
+int mondayColumn(const QDate &date);
 
 // The Monday-based column of the day before the 1st: 0 to 6, so 6 when the 1st is a Monday.
-int GridOffset(int year, int month);
+int gridOffset(int year, int month);
+
+// "GENNAIO": the month's name in capitals; `month` is 1 to 12.
+QString monthName(int month);
+
+// "Gennaio": the month's name with only its first letter a capital.
+QString monthTitle(int month);
+
+// "Domenica": the weekday name of the date as the page prints it.
+QString weekdayName(const QDate &date);
 
 // The date n months later, the day clamped to the target month's length. Returns an invalid
 // QDate when the target lies outside the supported years.
-QDate AddMonths(const QDate &date, int months);
+QDate addMonths(const QDate &date, int months);
 
 // "GENNAIO  2024": the month name in capitals, two blanks, the year in four digits.
-QString MonthCaption(const QDate &date);
-
-// The month number 1 to 12 of a caption, recognised by its first three characters (case
-// matters); 0 when they match no month.
-int MonthFromCaption(QStringView caption);
+QString monthCaption(int year, int month);
 
 // "dd/mm/yyyy".
-QString DateText(const QDate &date);
+QString dateText(const QDate &date);
 
-// Reads a typed date, day first: d/m/yyyy with "/", "-", "." or a blank between the parts;
-// the year has four digits, so "5/3/24" is no date rather than the year 24.
-// Returns an invalid QDate for anything that is not a supported date.
-QDate ParseDateEntry(QStringView text);
+// Reads a typed date, day first, with "/", "-", "." or a blank between the parts:
+// d/m/yyyy; d/m/yy, the two-digit year taken as the year nearest to `today` (30 is 2030 and
+// 77 is 1977 in 2026); d/m alone, the day of today's year. Four digits always name the year
+// as written, so "0024" is the year 24. Returns an invalid QDate for anything that is not a
+// supported date.
+QDate parseDateEntry(QStringView text, const QDate &today);
 
 } // namespace velaria

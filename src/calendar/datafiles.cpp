@@ -11,35 +11,54 @@
 
 namespace velaria {
 
-QString DefaultDataFolder()
+namespace {
+// Beside the programs of a portable copy; the build writes it, an installation leaves it out.
+const QString PortableMarker = QStringLiteral("portable");
+} // namespace
+
+QString defaultDataFolder()
 {
     const QString programFolder = QCoreApplication::applicationDirPath();
-    if (!programFolder.isEmpty() && QFileInfo(programFolder).isWritable())
+    if (!programFolder.isEmpty() && QFileInfo(QDir(programFolder).filePath(PortableMarker)).isFile())
         return programFolder;
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 
-QString MakerHost()
+QString makerHost()
 {
     return QStringLiteral(VELARIA_MAKER_HOST);
 }
 
-QStringList ReadRecurrenceLines(const QString &folder)
+QString programVersion()
 {
-    if (!FileExistsExactly(folder, RecurrenceFileName))
-        return {};
-    QStringList lines =
-        ReadTextLines(QDir(folder).filePath(RecurrenceFileName)).value_or(QStringList());
-    lines.removeAll(QString());
-    return lines;
+    return QStringLiteral(VELARIA_VERSION);
 }
 
-QString SaveRecurrenceLines(const QString &folder, const QStringList &lines)
+RecurrenceLines readRecurrenceLines(const QString &folder)
 {
-    return WriteTextLines(QDir(folder).filePath(RecurrenceFileName), lines);
+    const QString path = QDir(folder).filePath(RecurrenceFileName);
+    RecurrenceLines result;
+    if (!QFileInfo::exists(path))
+        return result;
+    if (!fileExistsExactly(folder, RecurrenceFileName)) {
+        result.error = QStringLiteral("Impossibile leggere il file \"%1\": non è un file")
+                           .arg(QDir::toNativeSeparators(path));
+        return result;
+    }
+    const std::optional<QStringList> lines = readTextLines(path, &result.error);
+    if (lines) {
+        result.lines = *lines;
+        result.lines.removeAll(QString());
+    }
+    return result;
 }
 
-PictureList PictureListFromLines(const QStringList &lines, const QString &path)
+QString saveRecurrenceLines(const QString &folder, const QStringList &lines)
+{
+    return writeTextLines(QDir(folder).filePath(RecurrenceFileName), lines);
+}
+
+PictureList pictureListFromLines(const QStringList &lines, const QString &path)
 {
     PictureList list;
     const qsizetype count = std::min<qsizetype>(lines.size(), qsizetype(list.paths.size()));
@@ -52,28 +71,35 @@ PictureList PictureListFromLines(const QStringList &lines, const QString &path)
     return list;
 }
 
-PictureList ReadPictureList(const QString &folder)
+PictureList readPictureList(const QString &folder)
 {
     const QString path = QDir(folder).filePath(PictureListFileName);
-    if (!FileExistsExactly(folder, PictureListFileName)) {
+    if (!fileExistsExactly(folder, PictureListFileName)) {
         PictureList missing;
+        missing.missing = true;
         missing.error = QStringLiteral("Impossibile leggere il file \"%1\": il file non esiste")
                             .arg(QDir::toNativeSeparators(path));
         return missing;
     }
     QString error;
-    const std::optional<QStringList> lines = ReadTextLines(path, &error);
+    const std::optional<QStringList> lines = readTextLines(path, &error);
     if (!lines) {
         PictureList unreadable;
         unreadable.error = error;
         return unreadable;
     }
-    return PictureListFromLines(*lines, path);
+    return pictureListFromLines(*lines, path);
 }
 
-QString ReadBanner(const QString &folder, const QString &makerHost)
+QString savePictureList(const QString &folder, const std::array<QString, 12> &paths)
 {
-    if (!FileExistsExactly(folder, BannerFileName))
+    return writeTextLines(QDir(folder).filePath(PictureListFileName),
+                          QStringList(paths.begin(), paths.end()));
+}
+
+QString readBanner(const QString &folder, const QString &makerHost)
+{
+    if (!fileExistsExactly(folder, BannerFileName))
         return QStringLiteral("Programma Velaria - http://%1/").arg(makerHost);
     // Only the first line is read, and only its first BannerByteLimit bytes: a huge file
     // costs no more than a short one.
@@ -88,7 +114,7 @@ QString ReadBanner(const QString &folder, const QString &makerHost)
     while (keep < line.size() && (static_cast<unsigned char>(line.at(keep)) & 0xC0) == 0x80)
         ++keep;
     line.truncate(keep);
-    const QStringList lines = SplitLines(DecodeText(line));
+    const QStringList lines = splitLines(decodeText(line));
     return lines.isEmpty() ? QString() : lines.first();
 }
 

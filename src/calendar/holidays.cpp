@@ -4,7 +4,7 @@
 
 namespace velaria {
 
-EasterDate EasterSunday(int year)
+QDate easterSunday(int year)
 {
     const int a = year % 19;
     const int b = year / 100;
@@ -19,24 +19,7 @@ EasterDate EasterSunday(int year)
     const int l = (32 + 2 * e + 2 * i - h - k) % 7;
     const int m = (a + 11 * h + 22 * l) / 451;
     const int n = h + l - 7 * m + 114;
-    return {n / 31, n % 31 + 1};
-}
-
-EasterValues EasterDays(int year)
-{
-    const EasterDate easter = EasterSunday(year);
-    EasterValues values;
-    if (easter.month == 3) {
-        values.sundayInMarch = easter.day;
-        if (easter.day == 31)
-            values.mondayInApril = 1;
-        else
-            values.mondayInMarch = easter.day + 1;
-    } else {
-        values.sundayInApril = easter.day;
-        values.mondayInApril = easter.day + 1;
-    }
-    return values;
+    return QDate(year, n / 31, n % 31 + 1);
 }
 
 namespace {
@@ -52,48 +35,35 @@ Holiday fixed(int day, const QString &name)
     return fixed(day, name, name);
 }
 
-Holiday easterSunday(int day)
+Holiday moveable(int day, const QString &name)
 {
-    return {QString::number(day) + QStringLiteral(" Pasqua"), QStringLiteral("Pasqua")};
-}
-
-Holiday easterMonday(int day)
-{
-    return {QString::number(day) + QStringLiteral(" Lunedì dell'Angelo"),
-            QStringLiteral("Lunedì dell'Angelo")};
+    return {QString::number(day) + u' ' + name, name};
 }
 
 } // namespace
 
-std::optional<Holiday> NationalHoliday(int year, int month, int day)
+std::optional<Holiday> nationalHoliday(const QDate &date)
 {
-    // Each month's holidays in the order they are tried; the first match wins, so an Easter
-    // on 25 April hides the Liberation day.
-    switch (month) {
+    const int day = date.day();
+    // Easter falls between 22 March and 25 April, its Monday a day later.
+    if (date.month() == 3 || date.month() == 4) {
+        const QDate easter = easterSunday(date.year());
+        if (date == easter)
+            return moveable(day, QStringLiteral("Pasqua"));
+        if (date == easter.addDays(1))
+            return moveable(day, QStringLiteral("Lunedì dell'Angelo"));
+    }
+    switch (date.month()) {
     case 1:
         if (day == 1)
             return fixed(1, QStringLiteral("Capodanno"));
         if (day == 6)
             return fixed(6, QStringLiteral("Epifania"));
         break;
-    case 3: {
-        const EasterValues easter = EasterDays(year);
-        if (day == easter.sundayInMarch)
-            return easterSunday(day);
-        if (day == easter.mondayInMarch)
-            return easterMonday(day);
-        break;
-    }
-    case 4: {
-        const EasterValues easter = EasterDays(year);
-        if (day == easter.sundayInApril)
-            return easterSunday(day);
-        if (day == easter.mondayInApril)
-            return easterMonday(day);
+    case 4:
         if (day == 25)
             return fixed(25, QStringLiteral("Liberazione"));
         break;
-    }
     case 5:
         if (day == 1)
             return fixed(1, QStringLiteral("Festa dei Lavoratori"),
@@ -110,7 +80,7 @@ std::optional<Holiday> NationalHoliday(int year, int month, int day)
     case 10:
         // The feast of Saint Francis, patron of Italy, is a national holiday from 2026 on
         // (law 151 of 8 October 2025).
-        if (day == 4 && year >= SanFrancescoFromYear)
+        if (day == 4 && date.year() >= SanFrancescoFromYear)
             return fixed(4, QStringLiteral("San Francesco d'Assisi"));
         break;
     case 11:
@@ -131,45 +101,34 @@ std::optional<Holiday> NationalHoliday(int year, int month, int day)
     return std::nullopt;
 }
 
-GridDay Festivi(const RecurrenceTable &table, int year, int month, int day, bool sunday)
+GridDayMark gridDayMark(const RecurrenceTable &table, const QDate &date)
 {
-    GridDay result;
-    if (const std::optional<Holiday> holiday = NationalHoliday(year, month, day)) {
-        result.colour = colours::Holiday;
-        result.lineItems.append(holiday->monthLineText);
+    GridDayMark mark;
+    if (const std::optional<Holiday> holiday = nationalHoliday(date)) {
+        mark.colour = colours::Holiday;
+        mark.lineItems.append(holiday->monthLineText);
     } else {
-        result.colour = sunday ? colours::Sunday : colours::Ordinary;
+        mark.colour = mondayColumn(date) == 6 ? colours::Sunday : colours::Ordinary;
     }
-    if (const std::optional<Recurrence> own = FestPerso(table, day, month)) {
-        result.colour = own->colour;
-        result.lineItems.append(QString::number(day) + u' ' + own->text);
+    if (const std::optional<Recurrence> own = recurrenceOn(table, date.day(), date.month())) {
+        mark.colour = own->colour;
+        mark.lineItems.append(QString::number(date.day()) + u' ' + own->text);
     }
-    return result;
+    return mark;
 }
 
-QString FestMese(const RecurrenceTable &table, int year, int month)
+PageDayMark pageDayMark(const RecurrenceTable &table, const QDate &date)
 {
-    QStringList items;
-    const int length = MonthLength(year, month);
-    for (int day = 1; day <= length; ++day) {
-        const bool sunday = MondayColumn(QDate(year, month, day)) == 6;
-        items.append(Festivi(table, year, month, day, sunday).lineItems);
+    PageDayMark mark;
+    if (const std::optional<Holiday> holiday = nationalHoliday(date)) {
+        mark.colour = colours::Holiday;
+        mark.label = holiday->pageLabel;
     }
-    return items.join(QStringLiteral(" - "));
-}
-
-PageDay FestiviPagina(const RecurrenceTable &table, int year, int month, int day)
-{
-    PageDay result;
-    if (const std::optional<Holiday> holiday = NationalHoliday(year, month, day)) {
-        result.colour = colours::Holiday;
-        result.label = holiday->pageLabel;
+    if (const std::optional<Recurrence> own = recurrenceOn(table, date.day(), date.month())) {
+        mark.colour = own->colour;
+        mark.label = own->text;
     }
-    if (const std::optional<Recurrence> own = FestPerso(table, day, month)) {
-        result.colour = own->colour;
-        result.label = own->text;
-    }
-    return result;
+    return mark;
 }
 
 } // namespace velaria

@@ -3,6 +3,8 @@
 #include "calendardate.h"
 #include "holidays.h"
 
+#include <QStringList>
+
 #include <algorithm>
 
 namespace velaria {
@@ -30,62 +32,76 @@ constexpr std::array<Band, 6> RowBands = {{{700, 1169, 0},
 
 } // namespace
 
-MonthLayout ComputeMonth(const QDate &shown, const QDate &today, const RecurrenceTable &table,
-                         int cellWidth, int cellHeight)
+MonthModel computeMonth(int year, int month, const QDate &today, const RecurrenceTable &table)
 {
-    MonthLayout month;
-    const int year = shown.year();
-    const int monthNumber = shown.month();
-    month.caption = MonthCaption(shown);
-    month.daysInMonth = MonthLength(year, monthNumber);
-    month.gridOffset = GridOffset(year, monthNumber);
-    month.todayFrameVisible = today.year() == year && today.month() == monthNumber;
+    MonthModel model;
+    model.year = year;
+    model.month = month;
+    model.caption = monthCaption(year, month);
+    model.daysInMonth = monthLength(year, month);
 
-    const int o = MondayColumn(QDate(year, monthNumber, 1)) - 1;
+    const int before = mondayColumn(QDate(year, month, 1)) - 1;
     QStringList items;
-    for (int d = 1; d <= month.daysInMonth; ++d) {
-        MonthDayCell &cell = month.days[static_cast<std::size_t>(d - 1)];
-        const int i = o + d;
-        cell.column = i % 7;
-        cell.row = i / 7;
-        cell.x = cell.column * cellWidth;
-        cell.y = cell.row * cellHeight + GridTop;
-        const bool UltimaDomenica = cell.column == 6;
-        GridDay marks = Festivi(table, year, monthNumber, d, UltimaDomenica);
-        cell.colour = marks.colour;
-        items.append(marks.lineItems);
-        if (d == today.day()) {
-            month.todayFramePlaced = true;
-            month.todayFrameLeft = cell.x + TodayFrameDx;
-            month.todayFrameTop = cell.y + TodayFrameDy;
-        }
+    for (int d = 1; d <= model.daysInMonth; ++d) {
+        MonthDayCell &cell = model.days[static_cast<std::size_t>(d - 1)];
+        const int place = before + d;
+        cell.column = place % 7;
+        cell.row = place / 7;
+        cell.x = cell.column * CellWidth;
+        cell.y = cell.row * CellHeight + GridTop;
+        GridDayMark mark = gridDayMark(table, QDate(year, month, d));
+        cell.colour = mark.colour;
+        cell.description = dayDescription(QDate(year, month, d), table, today);
+        items.append(mark.lineItems);
     }
-    month.holidayLine = items.join(QStringLiteral(" - "));
-    return month;
+    model.holidayLine = items.join(QStringLiteral(" - "));
+
+    if (today.year() == year && today.month() == month) {
+        model.today = today.day();
+        const MonthDayCell &cell = model.days[static_cast<std::size_t>(today.day() - 1)];
+        model.todayFrameLeft = cell.x + TodayFrameDx;
+        model.todayFrameTop = cell.y + TodayFrameDy;
+    }
+    return model;
 }
 
-QString DayInformation(int column, int y, const QDate &shown, int gridOffset, int daysInMonth,
-                       const QString &nomeMese)
+int dayAt(int column, int y, int year, int month)
 {
     const auto band = std::find_if(RowBands.begin(), RowBands.end(),
                                    [y](const Band &b) { return y >= b.from && y <= b.to; });
     if (band == RowBands.end())
-        return {};
-    const int day = gridOffset == 6 ? column + band->base + 1 : column + band->base - gridOffset;
-    if (day < 1 || day > daysInMonth)
-        return {};
+        return 0;
+    const int offset = gridOffset(year, month);
+    const int day = offset == 6 ? column + band->base + 1 : column + band->base - offset;
+    return day >= 1 && day <= monthLength(year, month) ? day : 0;
+}
 
-    const int year = shown.year();
-    int dayOfYear = day;
-    for (int m = 1; m < shown.month(); ++m)
-        dayOfYear += MonthLength(year, m);
-    const int yearLength = IsLeapYearA(year) ? 366 : 365;
+QString dayDescription(const QDate &date, const RecurrenceTable &table, const QDate &today)
+{
+    QStringList parts = {QStringLiteral("%1 %2 %3")
+                             .arg(date.day())
+                             .arg(monthName(date.month()).toLower())
+                             .arg(date.year()),
+                         weekdayName(date).toLower()};
+    if (const std::optional<Holiday> holiday = nationalHoliday(date))
+        parts << holiday->pageLabel;
+    if (const std::optional<Recurrence> own = recurrenceOn(table, date.day(), date.month()))
+        parts << QStringLiteral("ricorrenza: ") + own->text.left(200);
+    if (date == today)
+        parts << QStringLiteral("oggi");
+    return parts.join(QStringLiteral(", "));
+}
+
+QString dayInformation(const QDate &date)
+{
+    const int dayOfYear = date.dayOfYear();
+    const int yearLength = isLeapYear(date.year()) ? 366 : 365;
     return QStringLiteral("- Il giorno %1 %2 è il %3° del %4 e mancano %5 giorni alla fine "
                           "dell'anno -")
-        .arg(day)
-        .arg(nomeMese.trimmed().toLower())
+        .arg(date.day())
+        .arg(monthName(date.month()).toLower())
         .arg(dayOfYear)
-        .arg(year, 4, 10, QLatin1Char('0'))
+        .arg(date.year(), 4, 10, QLatin1Char('0'))
         .arg(yearLength - dayOfYear);
 }
 

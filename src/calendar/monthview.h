@@ -8,40 +8,48 @@
 
 #include <array>
 
-// The month as the main window shows it, computed in one go from the shown date, today and
+// The month as the main window shows it, computed in one go from the shown month, today and
 // the recurrences. Geometry is in twips inside the month grid.
 namespace velaria {
 
 inline constexpr int GridTop = 700; // the weekday headings sit above
+inline constexpr int CellWidth = 968;
+inline constexpr int CellHeight = 620;
 
 struct MonthDayCell
 {
-    int column = 0;
-    int row = 0;
-    int x = 0; // cell's top-left corner, twips
+    int column = 0; // 0 Monday to 6 Sunday
+    int row = 0;    // 0 to 5
+    int x = 0;      // cell's top-left corner, twips
     int y = 0;
     Rgb colour;
+    QString description; // what a screen reader says of the day
 };
 
-struct MonthLayout
+struct MonthModel
 {
+    int year = 0;
+    int month = 0;
     QString caption; // "MARZO  2024"
     int daysInMonth = 0;
-    int gridOffset = 0;
     std::array<MonthDayCell, 31> days{}; // days[d - 1]
     QString holidayLine;                 // the month's holidays and recurrences
-    bool todayFramePlaced = false;       // today's day number exists in the shown month
-    int todayFrameLeft = 0;              // the "oggi è" mark, twips; only when placed
+    int today = 0;                       // today's day number when the month is today's, else 0
+    int todayFrameLeft = 0;              // the "oggi è" mark around it, twips
     int todayFrameTop = 0;
-    bool todayFrameVisible = false; // the shown month is today's month
 };
 
-MonthLayout ComputeMonth(const QDate &shown, const QDate &today, const RecurrenceTable &table,
-                         int cellWidth, int cellHeight);
+MonthModel computeMonth(int year, int month, const QDate &today, const RecurrenceTable &table);
 
-// The day information line for a press at height y (twips) on column area `column`, or an
-// empty text when the press is on no day.
-QString DayInformation(int column, int y, const QDate &shown, int gridOffset, int daysInMonth,
-                       const QString &nomeMese);
+// The day as a screen reader says it: "25 dicembre 2026, venerdì, Natale", then the
+// recurrence ("ricorrenza: Anna") and "oggi" for today, so that nothing is told by colour alone.
+QString dayDescription(const QDate &date, const RecurrenceTable &table, const QDate &today);
+
+// The day of the shown month under a press at height y (twips) in column area `column`
+// (0 Monday to 6 Sunday), or 0 when the press is on no day.
+int dayAt(int column, int y, int year, int month);
+
+// "- Il giorno 5 marzo è il 64° del 2024 e mancano 302 giorni alla fine dell'anno -".
+QString dayInformation(const QDate &date);
 
 } // namespace velaria

@@ -73,7 +73,7 @@ void RecurrenceTable::readLines(const QStringList &lines)
         readLine(line);
 }
 
-Recurrence ColourFromTags(const QString &text)
+Recurrence recurrenceFromText(const QString &text)
 {
     for (const Tag &tag : Tags) {
         if (text.contains(tag.marker)) {
@@ -85,15 +85,15 @@ Recurrence ColourFromTags(const QString &text)
     return {colours::TagDefault, text};
 }
 
-std::optional<Recurrence> FestPerso(const RecurrenceTable &table, int day, int month)
+std::optional<Recurrence> recurrenceOn(const RecurrenceTable &table, int day, int month)
 {
     const QString text = table.cell(day, month);
     if (text.isEmpty())
         return std::nullopt;
-    return ColourFromTags(text);
+    return recurrenceFromText(text);
 }
 
-QString RecurrenceLine(int month, int day, const QString &text)
+QString recurrenceLine(int month, int day, const QString &text)
 {
     return QStringLiteral("%1/%2 - %3")
         .arg(month, 2, 10, QLatin1Char('0'))

@@ -48,12 +48,12 @@ struct Recurrence
 
 // The colour chosen by the first tag found among "<b>", "<v>", "<a>", "<g>" (in this order)
 // and the text without every occurrence of that tag; red and the text unchanged without tags.
-Recurrence ColourFromTags(const QString &text);
+Recurrence recurrenceFromText(const QString &text);
 
 // The recurrence of a day, or nothing when its cell is empty or outside the table.
-std::optional<Recurrence> FestPerso(const RecurrenceTable &table, int day, int month);
+std::optional<Recurrence> recurrenceOn(const RecurrenceTable &table, int day, int month);
 
 // The whole line the editor inserts: month and day with at least two digits, " - ", text.
-QString RecurrenceLine(int month, int day, const QString &text);
+QString recurrenceLine(int month, int day, const QString &text);
 
 } // namespace velaria

@@ -20,7 +20,7 @@ QString fileError(const QString &what, const QString &path, const QString &reaso
 
 } // namespace
 
-QString DecodeText(const QByteArray &bytes)
+QString decodeText(const QByteArray &bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(bytes);
@@ -32,7 +32,7 @@ QString DecodeText(const QByteArray &bytes)
     return QString::fromLatin1(bytes);
 }
 
-QByteArray EncodeText(const QString &text)
+QByteArray encodeText(const QString &text)
 {
     QStringEncoder legacy(LegacyCodePage);
     if (legacy.isValid()) {
@@ -43,7 +43,7 @@ QByteArray EncodeText(const QString &text)
     return text.toUtf8();
 }
 
-QStringList SplitLines(const QString &text)
+QStringList splitLines(const QString &text)
 {
     QStringList lines = text.split(u'\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
@@ -55,7 +55,7 @@ QStringList SplitLines(const QString &text)
     return lines;
 }
 
-bool FileExistsExactly(const QString &folder, const QString &name)
+bool fileExistsExactly(const QString &folder, const QString &name)
 {
     const QDir dir(folder);
     if (!QFileInfo(dir.filePath(name)).isFile())
@@ -65,7 +65,7 @@ bool FileExistsExactly(const QString &folder, const QString &name)
         .contains(name);
 }
 
-std::optional<QStringList> ReadTextLines(const QString &path, QString *error)
+std::optional<QStringList> readTextLines(const QString &path, QString *error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -81,10 +81,10 @@ std::optional<QStringList> ReadTextLines(const QString &path, QString *error)
                 fileError(QStringLiteral("Impossibile leggere il file"), path, file.errorString());
         return std::nullopt;
     }
-    return SplitLines(DecodeText(bytes));
+    return splitLines(decodeText(bytes));
 }
 
-QString WriteTextLines(const QString &path, const QStringList &lines)
+QString writeTextLines(const QString &path, const QStringList &lines)
 {
     const QString what = QStringLiteral("Impossibile salvare il file");
     const QFileInfo info(path);
@@ -96,7 +96,7 @@ QString WriteTextLines(const QString &path, const QStringList &lines)
         text += line;
         text += QStringLiteral("\r\n");
     }
-    const QByteArray bytes = EncodeText(text);
+    const QByteArray bytes = encodeText(text);
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))

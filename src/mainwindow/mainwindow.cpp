@@ -2,6 +2,7 @@
 
 #include "appicon.h"
 #include "calendardate.h"
+#include "calendarstate.h"
 #include "clickable.h"
 #include "datafiles.h"
 #include "monthgrid.h"
@@ -9,17 +10,18 @@
 #include "recurrenceeditor.h"
 #include "textfile.h"
 #include "twips.h"
+#include "windowplacement.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <QUrl>
 
@@ -27,8 +29,8 @@ namespace velaria {
 
 namespace {
 
-constexpr int PicMonthWidth = 6795;
-constexpr int PicMonthHeight = 4395;
+constexpr int GridWidth = 6795;
+constexpr int GridHeight = 4395;
 constexpr qsizetype HolidayLineShown = 2000; // characters, far more than the label shows
 
 struct Column
@@ -50,6 +52,9 @@ constexpr std::array<Column, 7> Columns = {{{0, 270, 555, HeadingBlue, 60, 885},
                                             {6, 5030, 645, HeadingBlue, 4860, 915},
                                             {1, 5940, 765, colours::Sunday, 5820, 945}}};
 
+constexpr std::array<QStringView, 7> WeekdayFullNames = {
+    u"lunedì", u"martedì", u"mercoledì", u"giovedì", u"venerdì", u"sabato", u"domenica"};
+
 void setTextColour(QWidget *widget, const QColor &colour)
 {
     QPalette colours = widget->palette();
@@ -62,273 +67,302 @@ QString indexedName(const char *name, int index)
     return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
 }
 
+QPushButton *hiddenButton(const QString &text, const char *name, QRect place, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(place);
+    button->hide();
+    return button;
+}
+
 } // namespace
 
-MainWindow::MainWindow(WindowState &state, const QDate &today, QWidget *parent)
-    : QMainWindow(parent), m_state(state), m_today(today)
+MainWindow::MainWindow(CalendarState &state, QWidget *parent)
+    : QMainWindow(parent), m_state(state)
 {
     setObjectName(QStringLiteral("form1"));
-    setWindowTitle(QStringLiteral("Velaria ver. 1.0.9 - calendario perpetuo italiano"));
-    setWindowIcon(VelariaIcon());
+    setWindowTitle(QStringLiteral("Velaria ver. %1 - calendario perpetuo italiano")
+                       .arg(programVersion()));
+    setWindowIcon(velariaIcon());
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    setAccessibleName(QStringLiteral("Velaria, calendario perpetuo"));
 
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("client"));
     setCentralWidget(m_client);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    m_client->setFixedSize(px(ClientWidth), px(ClientHeightNormal));
 
     buildHeader(m_client);
     buildMonthGrid(m_client);
 
-    for (int i = 0; i < 2; ++i) {
-        auto *label = new QLabel(m_client);
-        label->setObjectName(indexedName("Label4", i));
-        label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        label->setWordWrap(true);
-        label->setToolTip(QStringLiteral("Festività"));
-        m_label4[i] = label;
+    m_holidayLine = new QLabel(m_client);
+    m_holidayLine->setObjectName(indexedName("Label4", 0));
+    m_holidayLine->setGeometry(twipsRect(90, 5160, 6705, 435));
+    m_holidayLine->setFont(pointFont(QStringLiteral("Arial Narrow"), 8.25));
+    setTextColour(m_holidayLine, QColor(192, 0, 0));
+    m_holidayLine->setAccessibleName(QStringLiteral("Festività del mese"));
+    m_dayInfoLine = new QLabel(m_client);
+    m_dayInfoLine->setObjectName(indexedName("Label4", 1));
+    m_dayInfoLine->setGeometry(twipsRect(90, 5640, 6705, 225));
+    m_dayInfoLine->setFont(pointFont(QStringLiteral("Times New Roman"), 9));
+    setTextColour(m_dayInfoLine, QColor(0, 0, 128));
+    m_dayInfoLine->setAccessibleName(QStringLiteral("Informazioni sul giorno"));
+    for (QLabel *line : {m_holidayLine, m_dayInfoLine}) {
+        line->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        line->setWordWrap(true);
+        line->setToolTip(QStringLiteral("Festività"));
     }
-    m_label4[0]->setGeometry(twipsRect(90, 5160, 6705, 435));
-    m_label4[0]->setFont(pointFont(QStringLiteral("Arial Narrow"), 8.25));
-    setTextColour(m_label4[0], QColor(192, 0, 0));
-    m_label4[1]->setGeometry(twipsRect(90, 5640, 6705, 225));
-    m_label4[1]->setFont(pointFont(QStringLiteral("Times New Roman"), 9));
-    setTextColour(m_label4[1], QColor(0, 0, 128));
 
-    auto *command4 = new QPushButton(QStringLiteral("<<"), m_client);
-    command4->setObjectName(QStringLiteral("Command4"));
-    command4->setGeometry(twipsRect(2010, 4770, 1245, 315));
-    command4->hide();
-    connect(command4, &QPushButton::clicked, this, [this] { stepMonths(-1); });
-    auto *command5 = new QPushButton(QStringLiteral(">>"), m_client);
-    command5->setObjectName(QStringLiteral("Command5"));
-    command5->setGeometry(twipsRect(3570, 4770, 1245, 315));
-    command5->hide();
-    connect(command5, &QPushButton::clicked, this, [this] { stepMonths(+1); });
+    auto *previous = hiddenButton(QStringLiteral("<<"), "Command4",
+                                  twipsRect(2010, 4770, 1245, 315), m_client);
+    connect(previous, &QPushButton::clicked, this, [this] { m_state.stepMonths(-1); });
+    auto *next = hiddenButton(QStringLiteral(">>"), "Command5", twipsRect(3570, 4770, 1245, 315),
+                              m_client);
+    connect(next, &QPushButton::clicked, this, [this] { m_state.stepMonths(+1); });
 
-    m_frame4 = new RecurrenceEditor(m_state, m_client);
-    m_frame4->hide();
-    connect(m_frame4, &RecurrenceEditor::closed, this, &MainWindow::picMonth_Paint);
-    connect(m_frame4, &RecurrenceEditor::saved, this, &MainWindow::picMonth_Paint);
+    m_editor = new RecurrenceEditor(m_state, m_client);
+    m_editor->setGeometry(twipsRect(90, 780, ClientWidth - 180, 4815));
+    m_editor->hide();
+    connect(m_editor, &RecurrenceEditor::closed, this, [this] { m_grid->setFocus(); });
 
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setSingleShot(true);
-    m_timer1->setInterval(DayInformationMs);
-    connect(m_timer1, &QTimer::timeout, this, [this] { setTall(false); });
+    m_dayInfoTimer = new QTimer(this);
+    m_dayInfoTimer->setObjectName(QStringLiteral("Timer1"));
+    m_dayInfoTimer->setSingleShot(true);
+    m_dayInfoTimer->setInterval(DayInformationMs);
+    connect(m_dayInfoTimer, &QTimer::timeout, this, [this] { setTall(false); });
+
+    // Today's mark moves on at midnight however long the window stays open.
+    m_midnightTimer = new QTimer(this);
+    m_midnightTimer->setSingleShot(true);
+    m_midnightTimer->setTimerType(Qt::VeryCoarseTimer);
+    connect(m_midnightTimer, &QTimer::timeout, this, [this] {
+        refreshToday();
+        scheduleMidnight();
+    });
+    scheduleMidnight();
 
     buildMenu();
-    Form_Load();
+
+    connect(&m_state, &CalendarState::shownDateChanged, this, [this](const QDate &, bool month) {
+        if (month)
+            showMonth();
+        else
+            m_grid->setFocusDay(m_state.shownDate().day());
+    });
+    connect(&m_state, &CalendarState::recurrencesChanged, this, &MainWindow::showMonth);
+
+    m_editor->setLines(m_state.recurrenceLines());
+    showMonth();
+    placeByFrame(this, centred);
+
+    if (const QString error = m_state.recurrenceReadError(); !error.isEmpty()) {
+        // Said once the window is on the screen, over it.
+        QTimer::singleShot(0, this, [this, error] {
+            QMessageBox::warning(this, QStringLiteral("Ricorrenze"),
+                                 QStringLiteral("Le ricorrenze non sono state lette.\n%1\n"
+                                                "Il file non verrà modificato finché non potrà "
+                                                "essere letto.")
+                                     .arg(error));
+        });
+    }
 }
 
 MainWindow::~MainWindow() = default;
 
 void MainWindow::buildHeader(QWidget *client)
 {
-    auto *frame1 = new QGroupBox(client);
-    frame1->setObjectName(QStringLiteral("Frame1"));
-    frame1->setGeometry(twipsRect(90, 30, 6705, 675));
+    auto *header = new QGroupBox(client);
+    header->setObjectName(QStringLiteral("Frame1"));
+    header->setGeometry(twipsRect(90, 30, 6705, 675));
+    header->setAccessibleName(QStringLiteral("Mese mostrato"));
 
     const QColor arrowRed(192, 0, 0);
-    m_lblPrev = new ClickLabel(QStringLiteral("<<"), frame1);
-    m_lblPrev->setObjectName(QStringLiteral("lblPrev"));
-    m_lblPrev->setGeometry(twipsRect(120, 150, 555, 495));
-    m_lblNext = new ClickLabel(QStringLiteral(">>"), frame1);
-    m_lblNext->setObjectName(QStringLiteral("lblNext"));
-    m_lblNext->setGeometry(twipsRect(6060, 150, 525, 495));
-    for (ClickLabel *arrow : {m_lblPrev, m_lblNext}) {
+    auto *previous = new ClickLabel(QStringLiteral("<<"), header);
+    previous->setObjectName(QStringLiteral("lblPrev"));
+    previous->setGeometry(twipsRect(120, 150, 555, 495));
+    previous->setAccessibleName(QStringLiteral("Mese precedente"));
+    auto *next = new ClickLabel(QStringLiteral(">>"), header);
+    next->setObjectName(QStringLiteral("lblNext"));
+    next->setGeometry(twipsRect(6060, 150, 525, 495));
+    next->setAccessibleName(QStringLiteral("Mese successivo"));
+    for (ClickLabel *arrow : {previous, next}) {
         arrow->setFont(pointFont(QStringLiteral("MS Sans Serif"), 18, true));
         arrow->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         setTextColour(arrow, arrowRed);
     }
 
-    m_lblMonth = new ClickLabel(frame1);
-    m_lblMonth->setObjectName(QStringLiteral("lblMonth"));
-    m_lblMonth->setGeometry(twipsRect(600, 120, 5685, 495));
-    m_lblMonth->setFont(pointFont(QStringLiteral("MS Sans Serif"), 24));
-    m_lblMonth->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    m_lblMonth->setToolTip(QStringLiteral("Cliccare 2 volte per inserire la nuova data"));
-    setTextColour(m_lblMonth, arrowRed);
-    m_lblMonth->lower(); // the arrows overlap the caption's ends and must stay on top
+    m_monthCaption = new ClickLabel(header);
+    m_monthCaption->setObjectName(QStringLiteral("lblMonth"));
+    m_monthCaption->setGeometry(twipsRect(600, 120, 5685, 495));
+    m_monthCaption->setFont(pointFont(QStringLiteral("MS Sans Serif"), 24));
+    m_monthCaption->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_monthCaption->setToolTip(QStringLiteral("Cliccare 2 volte per inserire la nuova data"));
+    m_monthCaption->setFocusPolicy(Qt::TabFocus);
+    setTextColour(m_monthCaption, arrowRed);
+    m_monthCaption->lower(); // the arrows overlap the caption's ends and must stay on top
 
-    connect(m_lblPrev, &ClickLabel::pressed, this, [this](Qt::MouseButtons buttons) {
-        if (buttons & Qt::LeftButton)
-            stepMonths(-1);
-    });
-    connect(m_lblPrev, &ClickLabel::doubleClicked, this, [this] { stepMonths(-1); });
-    connect(m_lblNext, &ClickLabel::pressed, this, [this](Qt::MouseButtons buttons) {
-        if (buttons & Qt::LeftButton)
-            stepMonths(+1);
-    });
-    connect(m_lblNext, &ClickLabel::doubleClicked, this, [this] { stepMonths(+1); });
-    connect(m_lblMonth, &ClickLabel::doubleClicked, this, &MainWindow::lblMonth_DblClick);
+    const auto stepOnPress = [this](int months) {
+        return [this, months](Qt::MouseButtons buttons) {
+            if (buttons & Qt::LeftButton)
+                m_state.stepMonths(months);
+        };
+    };
+    connect(previous, &ClickLabel::pressed, this, stepOnPress(-1));
+    connect(previous, &ClickLabel::doubleClicked, this, [this] { m_state.stepMonths(-1); });
+    connect(next, &ClickLabel::pressed, this, stepOnPress(+1));
+    connect(next, &ClickLabel::doubleClicked, this, [this] { m_state.stepMonths(+1); });
+    connect(m_monthCaption, &ClickLabel::doubleClicked, this, &MainWindow::enterDate);
 }
 
 void MainWindow::buildMonthGrid(QWidget *client)
 {
-    m_picMonth = new MonthGrid(client);
-    m_picMonth->setGeometry(twipsRect(30, 750, PicMonthWidth, PicMonthHeight));
+    m_grid = new MonthGrid(client);
+    m_grid->setGeometry(twipsRect(30, 750, GridWidth, GridHeight));
 
     for (int column = 0; column < 7; ++column) {
         const Column &c = Columns[static_cast<std::size_t>(column)];
         auto *heading =
-            new QLabel(GridHeadings[static_cast<std::size_t>(column)].toString(), m_picMonth);
+            new QLabel(GridHeadings[static_cast<std::size_t>(column)].toString(), m_grid);
         heading->setObjectName(indexedName("Label1", c.labelIndex));
         heading->setGeometry(twipsRect(c.headingLeft, 60, c.headingWidth, 495));
         heading->setFont(pointFont(QStringLiteral("MS Sans Serif"), 18));
+        heading->setAccessibleName(WeekdayFullNames[static_cast<std::size_t>(column)].toString());
         setTextColour(heading, toQColor(c.headingColour));
 
-        auto *area = new ClickArea(m_picMonth);
+        auto *area = new ClickArea(m_grid);
         area->setObjectName(indexedName("Image1", column));
         area->setGeometry(twipsRect(c.areaLeft, 30, c.areaWidth, 4335));
+        area->setAccessibleName(QStringLiteral("Colonna del %1")
+                                    .arg(WeekdayFullNames[static_cast<std::size_t>(column)]));
         connect(area, &ClickArea::pressed, this, [this, column](Qt::MouseButton, QPoint at) {
-            showDayInformation(column, static_cast<int>(twips(at.y())));
+            const int day = dayAt(column, static_cast<int>(twips(at.y())), m_state.shownYear(),
+                                  m_state.shownMonth());
+            if (day > 0)
+                showDayInformation(day);
         });
     }
 
-    m_frame3 = new ClickFrame(QStringLiteral("oggi è"), m_picMonth);
-    m_frame3->setObjectName(QStringLiteral("Frame3"));
-    m_frame3->setGeometry(twipsRect(3480, 1350, 645, 730));
-    m_frame3->setFont(pointFont(QStringLiteral("Arial Narrow"), 8.25));
-    m_frame3->setToolTip(QStringLiteral("Clicca per andare al sito."));
-    setTextColour(m_frame3, QColor(64, 64, 64));
-    m_frame3->raise();
-    connect(m_frame3, &ClickFrame::clicked, this, &MainWindow::Frame3_Click);
+    m_todayFrame = new ClickFrame(QStringLiteral("oggi è"), m_grid);
+    m_todayFrame->setObjectName(QStringLiteral("Frame3"));
+    m_todayFrame->setGeometry(twipsRect(3480, 1350, 645, 730));
+    m_todayFrame->setFont(pointFont(QStringLiteral("Arial Narrow"), 8.25));
+    m_todayFrame->setToolTip(QStringLiteral("Clicca per andare al sito."));
+    m_todayFrame->setAccessibleName(QStringLiteral("oggi è: apri la pagina del sito"));
+    setTextColour(m_todayFrame, QColor(64, 64, 64));
+    m_todayFrame->raise();
+    connect(m_todayFrame, &ClickFrame::clicked, this, [this] {
+        m_webWindow.show(WebWindowLauncher::horoscopePage(m_state.makerHost()), this);
+    });
 
-    auto *command3 = new QPushButton(QStringLiteral("Nuova data"), m_picMonth);
-    command3->setObjectName(QStringLiteral("Command3"));
-    command3->setGeometry(twipsRect(2700, 3600, 1245, 315));
-    command3->hide();
-    connect(command3, &QPushButton::clicked, this, &MainWindow::picMonth_Paint);
+    auto *redraw = hiddenButton(QStringLiteral("Nuova data"), "Command3",
+                                twipsRect(2700, 3600, 1245, 315), m_grid);
+    connect(redraw, &QPushButton::clicked, this, &MainWindow::showMonth);
+
+    connect(m_grid, &MonthGrid::dayStepRequested, this, [this](int days) {
+        m_state.setShownDate(m_state.shownDate().addDays(days));
+        showDayInformation(m_state.shownDate().day());
+    });
 }
 
 void MainWindow::buildMenu()
 {
     QMenuBar *bar = menuBar();
-    QAction *mesCor = bar->addAction(QStringLiteral("Data Corrente"));
-    mesCor->setObjectName(QStringLiteral("MesCor"));
-    connect(mesCor, &QAction::triggered, this, [this] { GoToDate(today()); });
+    QAction *today = bar->addAction(QStringLiteral("&Data Corrente"));
+    today->setObjectName(QStringLiteral("MesCor"));
+    today->setShortcut(Qt::Key_Home);
+    connect(today, &QAction::triggered, this, &MainWindow::showToday);
 
-    QMenu *festLoc = bar->addMenu(QStringLiteral("Ricorrenze"));
-    festLoc->setObjectName(QStringLiteral("FestLoc"));
-    QAction *configura = festLoc->addAction(QStringLiteral("Inserimento"));
-    configura->setObjectName(QStringLiteral("configura"));
-    connect(configura, &QAction::triggered, this, [this] {
-        m_frame4->raise();
-        m_frame4->show();
-    });
-    QAction *ricorrenze = festLoc->addAction(QStringLiteral("Apri il file"));
-    ricorrenze->setObjectName(QStringLiteral("ricorrenze"));
-    connect(ricorrenze, &QAction::triggered, this, &MainWindow::openRecurrenceFile);
+    QMenu *recurrences = bar->addMenu(QStringLiteral("&Ricorrenze"));
+    recurrences->setObjectName(QStringLiteral("FestLoc"));
+    QAction *insert = recurrences->addAction(QStringLiteral("&Inserimento"));
+    insert->setObjectName(QStringLiteral("configura"));
+    connect(insert, &QAction::triggered, this, &MainWindow::openRecurrenceEditor);
+    QAction *openFile = recurrences->addAction(QStringLiteral("&Apri il file"));
+    openFile->setObjectName(QStringLiteral("ricorrenze"));
+    connect(openFile, &QAction::triggered, this, &MainWindow::openRecurrenceFile);
 
-    QAction *creaCale = bar->addAction(QStringLiteral("Pagina di creazione e stampa"));
-    creaCale->setObjectName(QStringLiteral("CreaCale"));
-    connect(creaCale, &QAction::triggered, this, &MainWindow::CreaCale_Click);
+    QAction *pages = bar->addAction(QStringLiteral("&Pagina di creazione e stampa"));
+    pages->setObjectName(QStringLiteral("CreaCale"));
+    connect(pages, &QAction::triggered, this, &MainWindow::openPageWindow);
 
-    QAction *sito = bar->addAction(QStringLiteral("Sito"));
-    sito->setObjectName(QStringLiteral("Sito"));
-    connect(sito, &QAction::triggered, this, &MainWindow::openSite);
+    QAction *site = bar->addAction(QStringLiteral("&Sito"));
+    site->setObjectName(QStringLiteral("Sito"));
+    connect(site, &QAction::triggered, this, &MainWindow::openSite);
+
+    auto *dateEntry = new QAction(QStringLiteral("Vai alla data"), this);
+    dateEntry->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    connect(dateEntry, &QAction::triggered, this, &MainWindow::enterDate);
+    addAction(dateEntry);
 }
 
-void MainWindow::Form_Load()
+void MainWindow::showMonth()
 {
-    m_client->setFixedSize(px(ClientWidth), px(ClientHeightNormal));
-    m_frame4->setGeometry(twipsRect(90, 780, ClientWidth - 180, 4815));
-
-    const QStringList lines = ReadRecurrenceLines(m_state.dataFolder);
-    m_frame4->setLines(lines);
-    m_state.Ricorr.readLines(lines);
-    m_state.Pubblicita = ReadBanner(m_state.dataFolder, m_state.makerHost);
-
-    // Cell sizes from the grid's inner size, less one pixel.
-    m_state.CellWidth = static_cast<int>(std::lround(PicMonthWidth - TwipsPerPixel)) / 7;
-    m_state.CellHeight = static_cast<int>(std::lround(PicMonthHeight - TwipsPerPixel)) / 6 - 110;
-
-    m_state.DateConfirmed = false;
-    QDate shown = today();
-    GetDate(shown);
-    picMonth_Paint();
-}
-
-QDate MainWindow::today() const
-{
-    return m_today.isValid() ? m_today : QDate::currentDate();
-}
-
-bool MainWindow::GetDate(QDate &UserDate, const QString &Title)
-{
-    m_state.ShownDate = UserDate;
-    if (!Title.isEmpty())
-        setWindowTitle(Title);
-    if (m_state.DateConfirmed)
-        UserDate = m_state.ShownDate;
-    return m_state.DateConfirmed;
-}
-
-void MainWindow::GoToDate(const QDate &date)
-{
-    if (!IsSupportedDate(date))
-        return;
-    const bool sameMonth =
-        date.year() == m_state.ShownDate.year() && date.month() == m_state.ShownDate.month();
-    m_state.ShownDate = date;
-    if (!sameMonth)
-        picMonth_Paint();
-}
-
-void MainWindow::stepMonths(int months)
-{
-    const QDate target = AddMonths(m_state.ShownDate, months);
-    if (target.isValid())
-        GoToDate(target);
-}
-
-void MainWindow::picMonth_Paint()
-{
-    const QDate now = today();
-    const MonthLayout month =
-        ComputeMonth(m_state.ShownDate, now, m_state.Ricorr, m_state.CellWidth, m_state.CellHeight);
-    m_lblMonth->setText(month.caption);
-    lblMonth_Change(month.caption);
-    m_state.DaysInMonth = month.daysInMonth;
-    m_state.GridOffset = month.gridOffset;
-    if (month.todayFramePlaced)
-        m_frame3->move(px(month.todayFrameLeft), px(month.todayFrameTop));
-    m_frame3->setVisible(month.todayFrameVisible);
+    m_month = computeMonth(m_state.shownYear(), m_state.shownMonth(), m_state.today(),
+                           m_state.recurrences());
+    m_monthCaption->setText(m_month.caption);
+    m_monthCaption->setAccessibleName(m_month.caption);
+    if (m_month.today > 0)
+        m_todayFrame->move(px(m_month.todayFrameLeft), px(m_month.todayFrameTop));
+    m_todayFrame->setVisible(m_month.today > 0);
     // The line has room for two rows of text; laying out a far longer one (a recurrence of
     // megabytes in a damaged file) would freeze the window for seconds.
-    m_label4[0]->setText(month.holidayLine.left(HolidayLineShown));
-    m_picMonth->setMonth(month, m_state.CellWidth, m_state.CellHeight);
+    m_holidayLine->setText(m_month.holidayLine.left(HolidayLineShown));
+    m_grid->setMonth(m_month, m_state.shownDate().day());
 }
 
-void MainWindow::lblMonth_Change(const QString &caption)
+void MainWindow::showToday()
 {
-    m_state.NomeMese = caption.left(caption.size() - 4);
-    m_state.AnnoMese = caption.right(4);
+    m_state.setShownDate(m_state.today());
+    showMonth();
 }
 
-void MainWindow::lblMonth_DblClick()
+void MainWindow::refreshToday()
 {
-    const QString example = DateText(today());
-    bool accepted = false;
-    const QString answer = QInputDialog::getText(this, QStringLiteral("Inserire la nuova data"),
-                                                 QStringLiteral("Esempio: ") + example,
-                                                 QLineEdit::Normal, example, &accepted);
-    if (!accepted)
+    const QDate today = m_state.today();
+    const bool todayShown = today.year() == m_month.year && today.month() == m_month.month;
+    if (m_month.today != (todayShown ? today.day() : 0))
+        showMonth();
+}
+
+void MainWindow::scheduleMidnight()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime midnight(now.date().addDays(1), QTime(0, 0));
+    // A second late, so that the new day has surely begun.
+    m_midnightTimer->start(static_cast<int>(now.msecsTo(midnight)) + 1000);
+}
+
+void MainWindow::enterDate()
+{
+    const QString example = dateText(m_state.today());
+    QString label = QStringLiteral("Esempio: ") + example;
+    QString text = example;
+    for (;;) {
+        bool accepted = false;
+        text = QInputDialog::getText(this, QStringLiteral("Inserire la nuova data"), label,
+                                     QLineEdit::Normal, text, &accepted);
+        if (!accepted)
+            return;
+        const QDate date = parseDateEntry(text, m_state.today());
+        if (date.isValid()) {
+            m_state.setShownDate(date);
+            return;
+        }
+        label = QStringLiteral("Data non valida: scrivere giorno/mese/anno, per esempio %1")
+                    .arg(example);
+    }
+}
+
+void MainWindow::showDayInformation(int day)
+{
+    const QDate date(m_state.shownYear(), m_state.shownMonth(), day);
+    if (!date.isValid())
         return;
-    // Anything that is not a date leaves the view as it was.
-    GoToDate(ParseDateEntry(answer));
-}
-
-void MainWindow::showDayInformation(int column, int y)
-{
-    const QString line = DayInformation(column, y, m_state.ShownDate, m_state.GridOffset,
-                                        m_state.DaysInMonth, m_state.NomeMese);
-    if (line.isEmpty())
-        return;
-    m_label4[1]->setText(line);
+    m_dayInfoLine->setText(dayInformation(date));
     setTall(true);
-    m_timer1->start();
+    m_dayInfoTimer->start();
 }
 
 void MainWindow::setTall(bool tall)
@@ -337,26 +371,27 @@ void MainWindow::setTall(bool tall)
     m_client->setFixedSize(px(ClientWidth), px(tall ? ClientHeightTall : ClientHeightNormal));
 }
 
-void MainWindow::Frame3_Click()
+void MainWindow::openRecurrenceEditor()
 {
-    m_webWindow.show(WebWindowLauncher::HoroscopePage(m_state.makerHost));
+    m_editor->raise();
+    m_editor->show();
+    m_editor->setFocus();
 }
 
-void MainWindow::CreaCale_Click()
+void MainWindow::openPageWindow()
 {
-    if (!m_form3)
-        m_form3 = new PageWindow(m_state, this);
-    m_form3->show();
-    m_form3->raise();
-    m_form3->activateWindow();
+    if (!m_pageWindow)
+        m_pageWindow = new PageWindow(m_state, this);
+    m_pageWindow->show();
+    m_pageWindow->raise();
+    m_pageWindow->activateWindow();
 }
 
 void MainWindow::openRecurrenceFile()
 {
-    const QString path = QDir(m_state.dataFolder).filePath(RecurrenceFileName);
+    const QString path = QDir(m_state.dataFolder()).filePath(RecurrenceFileName);
     if (!QFileInfo::exists(path)) {
-        const QString error = WriteTextLines(path, {});
-        if (!error.isEmpty()) {
+        if (const QString error = writeTextLines(path, {}); !error.isEmpty()) {
             QMessageBox::warning(this, QStringLiteral("Ricorrenze"), error);
             return;
         }
@@ -377,26 +412,44 @@ void MainWindow::openRecurrenceFile()
 void MainWindow::openSite()
 {
     QDesktopServices::openUrl(
-        QUrl(QStringLiteral("http://%1/ftp/?prog=calendario&ver=1.0.7").arg(m_state.makerHost)));
+        QUrl(QStringLiteral("http://%1/ftp/?prog=calendario&ver=1.0.7").arg(m_state.makerHost())));
 }
 
-void MainWindow::showEvent(QShowEvent *event)
+bool MainWindow::event(QEvent *event)
 {
-    QMainWindow::showEvent(event);
-    if (!m_centred) {
-        m_centred = true;
-        if (const QScreen *place = screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(place->availableGeometry().center());
-            move(frame.topLeft());
+    // A window uncovered or brought back after midnight shows the new today.
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show ||
+        event->type() == QEvent::WindowStateChange)
+        refreshToday();
+    return QMainWindow::event(event);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_PageUp:
+        m_state.stepMonths(-1);
+        return;
+    case Qt::Key_PageDown:
+        m_state.stepMonths(+1);
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (m_monthCaption->hasFocus()) {
+            enterDate();
+            return;
         }
+        break;
+    default:
+        break;
     }
+    QMainWindow::keyPressEvent(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     m_webWindow.close();
-    delete m_form3.data();
+    delete m_pageWindow.data();
     event->accept();
 }
 

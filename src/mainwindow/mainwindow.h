@@ -2,18 +2,16 @@
 
 #include "monthview.h"
 #include "webwindowlauncher.h"
-#include "windowstate.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
-class QAction;
 class QLabel;
-class QPushButton;
 class QTimer;
 
 namespace velaria {
 
+class CalendarState;
 class ClickFrame;
 class ClickLabel;
 class MonthGrid;
@@ -21,7 +19,8 @@ class PageWindow;
 class RecurrenceEditor;
 
 // The main window: one month as a Monday-first grid with its holidays, the month steps,
-// date entry, the day information line and the menu.
+// date entry, the day information line and the menu. It shows the state's month and follows
+// its changes.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -33,60 +32,52 @@ public:
     static constexpr int ClientHeightTall = 5880;
     static constexpr int DayInformationMs = 5000;
 
-    // `today` fixes the current date, for tests; by default it is the system's date.
-    explicit MainWindow(WindowState &state, const QDate &today = {}, QWidget *parent = nullptr);
+    explicit MainWindow(CalendarState &state, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    WindowState &state() { return m_state; }
-
-    // Makes the date the shown one, redrawing when its month or year differs.
-    void GoToDate(const QDate &date);
-    // Sets the shown date at start-up; returns DateConfirmed.
-    bool GetDate(QDate &UserDate, const QString &Title = {});
-    // Computes the shown month and draws it.
-    void picMonth_Paint();
-
-    // Today as the window sees it; tests fix it.
-    void setToday(const QDate &today) { m_today = today; }
-    QDate today() const;
-
+    // The month as last shown.
+    const MonthModel &month() const { return m_month; }
     bool isTall() const { return m_tall; }
 
+    // Asks for a date in the input box and shows it; a text that is no date asks again.
+    void enterDate();
+    // Shows the information line of a day of the shown month for a while.
+    void showDayInformation(int day);
+
 protected:
+    bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void Form_Load();
     void buildHeader(QWidget *client);
     void buildMonthGrid(QWidget *client);
     void buildMenu();
-    void lblMonth_Change(const QString &caption);
-    void lblMonth_DblClick();
-    void stepMonths(int months);
-    void showDayInformation(int column, int y);
+    void showMonth();
+    void showToday();
+    void refreshToday();
+    void scheduleMidnight();
     void setTall(bool tall);
-    void Frame3_Click();
+    void openRecurrenceEditor();
+    void openPageWindow();
     void openRecurrenceFile();
     void openSite();
-    void CreaCale_Click();
 
-    WindowState &m_state;
-    QDate m_today;
+    CalendarState &m_state;
+    MonthModel m_month;
     bool m_tall = false;
-    bool m_centred = false;
 
     QWidget *m_client = nullptr;
-    ClickLabel *m_lblPrev = nullptr;
-    ClickLabel *m_lblMonth = nullptr;
-    ClickLabel *m_lblNext = nullptr;
-    MonthGrid *m_picMonth = nullptr;
-    ClickFrame *m_frame3 = nullptr;
-    QLabel *m_label4[2] = {};
-    RecurrenceEditor *m_frame4 = nullptr;
-    QTimer *m_timer1 = nullptr;
-    QPointer<PageWindow> m_form3;  // the page window, from its first use until it is closed
-    WebWindowLauncher m_webWindow; // Form2
+    ClickLabel *m_monthCaption = nullptr;
+    MonthGrid *m_grid = nullptr;
+    ClickFrame *m_todayFrame = nullptr;
+    QLabel *m_holidayLine = nullptr;
+    QLabel *m_dayInfoLine = nullptr;
+    RecurrenceEditor *m_editor = nullptr;
+    QTimer *m_dayInfoTimer = nullptr;
+    QTimer *m_midnightTimer = nullptr;
+    QPointer<PageWindow> m_pageWindow; // from its first use until it is closed
+    WebWindowLauncher m_webWindow;
 };
 
 } // namespace velaria

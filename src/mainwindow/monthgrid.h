@@ -7,23 +7,36 @@
 namespace velaria {
 
 // The month grid: paints the day numbers of a computed month, each centred in its cell in
-// its colour. It keeps nothing drawn; every paint draws the whole month again.
+// its colour, and the keyboard's day with a focus mark. Arrow keys ask to move that day.
+// Screen readers see the grid as a table of days, each named with its date and marks.
 class MonthGrid : public QWidget
 {
     Q_OBJECT
 public:
     explicit MonthGrid(QWidget *parent = nullptr);
 
-    void setMonth(const MonthLayout &month, int cellWidth, int cellHeight);
-    const MonthLayout &month() const { return m_month; }
+    void setMonth(const MonthModel &month, int focusDay);
+    void setFocusDay(int day);
+    const MonthModel &month() const { return m_month; }
+    int focusDay() const { return m_focusDay; }
+
+    // The cell of a day, in pixels of the grid.
+    QRect cellRect(int day) const;
+
+signals:
+    void dayStepRequested(int days);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
-    MonthLayout m_month;
-    int m_cellWidth = 0;
-    int m_cellHeight = 0;
+    void announceFocus();
+
+    MonthModel m_month;
+    int m_focusDay = 1;
 };
 
 } // namespace velaria

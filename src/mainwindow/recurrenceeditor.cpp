@@ -1,10 +1,11 @@
 #include "recurrenceeditor.h"
 
-#include "datafiles.h"
+#include "calendarstate.h"
 #include "recurrences.h"
 #include "twips.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -17,17 +18,25 @@ namespace velaria {
 
 namespace {
 
-QPushButton *makeButton(const QString &text, const char *name, QRect place, const QColor &colour,
-                        QWidget *parent)
+QPushButton *makeButton(const QString &text, const char *name, QRect place, QWidget *parent)
 {
     auto *button = new QPushButton(text, parent);
     button->setObjectName(QLatin1String(name));
     button->setGeometry(place);
-    QPalette colours = button->palette();
-    colours.setColor(QPalette::Button, colour);
-    button->setPalette(colours);
     return button;
 }
+
+// The buttons in their own colours, which the desktop's style would pale into gradients, and
+// without the style's padding, which would clip "Esci senza salvare". A style sheet is read
+// only when the editor is first shown.
+const char *const ButtonStyle = R"(
+QPushButton { border: 1px solid rgb(128, 128, 128); border-radius: 2px; padding: 0px; }
+QPushButton:pressed { border-color: rgb(64, 64, 64); }
+QPushButton:focus { border: 2px solid rgb(0, 0, 192); }
+QPushButton#Command8 { background-color: rgb(192, 192, 255); }
+QPushButton#Command6 { background-color: rgb(192, 255, 192); }
+QPushButton#Command9, QPushButton#Command7 { background-color: rgb(255, 192, 192); }
+)";
 
 bool lineBefore(const QString &a, const QString &b)
 {
@@ -47,7 +56,7 @@ QListWidgetItem *lineItem(const QString &line)
 
 } // namespace
 
-RecurrenceEditor::RecurrenceEditor(WindowState &state, QWidget *parent)
+RecurrenceEditor::RecurrenceEditor(CalendarState &state, QWidget *parent)
     : QGroupBox(QStringLiteral(" Ricorrenze "), parent), m_state(state)
 {
     setObjectName(QStringLiteral("Frame4"));
@@ -55,21 +64,27 @@ RecurrenceEditor::RecurrenceEditor(WindowState &state, QWidget *parent)
     QPalette colours = palette();
     colours.setColor(QPalette::WindowText, QColor(0, 0, 192));
     setPalette(colours);
+    setStyleSheet(QLatin1String(ButtonStyle));
+    setAccessibleName(QStringLiteral("Ricorrenze"));
 
-    m_list1 = new QListWidget(this);
-    m_list1->setObjectName(QStringLiteral("List1"));
-    m_list1->setGeometry(twipsRect(90, 240, 6525, 3195));
-    m_list1->setFont(pointFont(QStringLiteral("Times New Roman"), 12));
-    QPalette listColours = m_list1->palette();
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("List1"));
+    m_list->setGeometry(twipsRect(90, 240, 6525, 3195));
+    m_list->setFont(pointFont(QStringLiteral("Times New Roman"), 12));
+    QPalette listColours = m_list->palette();
     listColours.setColor(QPalette::Base, QColor(255, 255, 192));
-    m_list1->setPalette(listColours);
-    m_list1->setToolTip(QStringLiteral("Cliccare 2 volte per rimuovere"));
+    m_list->setPalette(listColours);
+    m_list->setToolTip(QStringLiteral("Cliccare 2 volte per rimuovere"));
+    m_list->setAccessibleName(QStringLiteral("Elenco delle ricorrenze"));
 
     auto *label2 = new QLabel(QStringLiteral("Mese    Giorno") + QString(49, u' ') +
                                   QStringLiteral("Nome festività"),
                               this);
     label2->setObjectName(QStringLiteral("Label2"));
     label2->setGeometry(twipsRect(180, 3660, 6465, 255));
+    QPalette headingColours = label2->palette();
+    headingColours.setColor(QPalette::WindowText, Qt::black);
+    label2->setPalette(headingColours);
 
     const std::array<QRect, 2> comboPlaces = {twipsRect(90, 3900, 645, 315),
                                               twipsRect(720, 3900, 645, 315)};
@@ -81,10 +96,11 @@ RecurrenceEditor::RecurrenceEditor(WindowState &state, QWidget *parent)
         combo->setObjectName(QStringLiteral("Combo1_%1").arg(n));
         combo->setGeometry(comboPlaces[static_cast<std::size_t>(n)]);
         combo->setToolTip(tips[static_cast<std::size_t>(n)]);
+        combo->setAccessibleName(QStringLiteral("Scegli: ") + tips[static_cast<std::size_t>(n)]);
         for (int i = 1; i <= (n == 0 ? 12 : 31); ++i)
             combo->addItem(QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')));
         combo->setCurrentIndex(-1);
-        m_combo1[n] = combo;
+        (n == 0 ? m_monthChooser : m_dayChooser) = combo;
 
         auto *box = new QLineEdit(this);
         box->setObjectName(QStringLiteral("Text4_%1").arg(n));
@@ -95,47 +111,52 @@ RecurrenceEditor::RecurrenceEditor(WindowState &state, QWidget *parent)
         box->setFrame(false);
         box->setFont(pointFont(QStringLiteral("MS Sans Serif"), 9.75));
         box->setToolTip(tips[static_cast<std::size_t>(n)]);
+        box->setAccessibleName(tips[static_cast<std::size_t>(n)]);
         QPalette boxColours = box->palette();
         boxColours.setColor(QPalette::Base, Qt::white);
         box->setPalette(boxColours);
-        m_text4[n] = box;
+        (n == 0 ? m_monthBox : m_dayBox) = box;
         connect(combo, &QComboBox::textActivated, box, &QLineEdit::setText);
     }
 
-    m_text4[2] = new QLineEdit(this);
-    m_text4[2]->setObjectName(QStringLiteral("Text4_2"));
-    m_text4[2]->setGeometry(twipsRect(1380, 3900, 4395, 315));
-    m_text4[2]->setFont(pointFont(QStringLiteral("MS Sans Serif"), 9.75));
-    m_text4[2]->setToolTip(
+    m_textBox = new QLineEdit(this);
+    m_textBox->setObjectName(QStringLiteral("Text4_2"));
+    m_textBox->setGeometry(twipsRect(1380, 3900, 4395, 315));
+    m_textBox->setFont(pointFont(QStringLiteral("MS Sans Serif"), 9.75));
+    m_textBox->setToolTip(
         QStringLiteral("Default rosso, <v>verde, <b> blu, <g> giallo, <a> arancio"));
-    for (QLineEdit *box : m_text4)
+    m_textBox->setAccessibleName(QStringLiteral("Nome della ricorrenza"));
+    for (QLineEdit *box : {m_monthBox, m_dayBox, m_textBox})
         connect(box, &QLineEdit::returnPressed, this, &RecurrenceEditor::insertFromBoxes);
 
-    auto *command8 = makeButton(QStringLiteral("Inserisci"), "Command8",
-                                twipsRect(5820, 3900, 795, 315), QColor(192, 192, 255), this);
-    auto *command6 = makeButton(QStringLiteral("Esci senza salvare"), "Command6",
-                                twipsRect(1080, 4320, 1605, 375), QColor(192, 255, 192), this);
-    auto *command9 = makeButton(QStringLiteral("Salva"), "Command9",
-                                twipsRect(2910, 4320, 1245, 375), QColor(255, 192, 192), this);
-    auto *command7 = makeButton(QStringLiteral("Esci e salva"), "Command7",
-                                twipsRect(4380, 4320, 1245, 375), QColor(255, 192, 192), this);
-    connect(command8, &QPushButton::clicked, this, &RecurrenceEditor::insertFromBoxes);
-    connect(command9, &QPushButton::clicked, this, &RecurrenceEditor::save);
-    connect(command7, &QPushButton::clicked, this, [this] { closeEditor(true); });
-    connect(command6, &QPushButton::clicked, this, [this] { closeEditor(false); });
+    auto *insert =
+        makeButton(QStringLiteral("Inserisci"), "Command8", twipsRect(5820, 3900, 795, 315), this);
+    auto *leave = makeButton(QStringLiteral("Esci senza salvare"), "Command6",
+                             twipsRect(1080, 4320, 1605, 375), this);
+    auto *saveButton =
+        makeButton(QStringLiteral("Salva"), "Command9", twipsRect(2910, 4320, 1245, 375), this);
+    auto *saveAndLeave = makeButton(QStringLiteral("Esci e salva"), "Command7",
+                                    twipsRect(4380, 4320, 1245, 375), this);
+    connect(insert, &QPushButton::clicked, this, &RecurrenceEditor::insertFromBoxes);
+    connect(saveButton, &QPushButton::clicked, this, &RecurrenceEditor::save);
+    connect(saveAndLeave, &QPushButton::clicked, this, [this] { closeEditor(true); });
+    connect(leave, &QPushButton::clicked, this, [this] { closeEditor(false); });
 
-    connect(m_list1, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem *item) { showLine(m_list1->row(item)); });
-    connect(m_list1, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem *item) { delete m_list1->takeItem(m_list1->row(item)); });
+    // A line chosen with the mouse or the arrow keys fills the boxes.
+    connect(m_list, &QListWidget::currentRowChanged, this, &RecurrenceEditor::showLine);
+    connect(m_list, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem *item) { showLine(m_list->row(item)); });
+    connect(m_list, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem *item) { delete m_list->takeItem(m_list->row(item)); });
 
-    setTabOrder(command6, command7);
-    setTabOrder(command7, m_list1);
-    setTabOrder(m_list1, m_text4[2]);
-    setTabOrder(m_text4[2], command8);
-    setTabOrder(command8, m_combo1[0]);
-    setTabOrder(m_combo1[0], m_combo1[1]);
-    setTabOrder(m_combo1[1], command9);
+    setTabOrder(leave, saveAndLeave);
+    setTabOrder(saveAndLeave, m_list);
+    setTabOrder(m_list, m_textBox);
+    setTabOrder(m_textBox, insert);
+    setTabOrder(insert, m_monthChooser);
+    setTabOrder(m_monthChooser, m_dayChooser);
+    setTabOrder(m_dayChooser, saveButton);
+    setFocusProxy(m_list);
 }
 
 void RecurrenceEditor::setLines(const QStringList &lines)
@@ -144,21 +165,21 @@ void RecurrenceEditor::setLines(const QStringList &lines)
     // many thousand lines costs no more than a sort.
     QStringList sorted = lines;
     std::stable_sort(sorted.begin(), sorted.end(), lineBefore);
-    m_list1->clear();
+    m_list->clear();
     for (const QString &line : sorted)
-        m_list1->addItem(lineItem(line));
+        m_list->addItem(lineItem(line));
 }
 
 QString RecurrenceEditor::lineAt(int row) const
 {
-    return m_list1->item(row)->data(Qt::UserRole).toString();
+    return m_list->item(row)->data(Qt::UserRole).toString();
 }
 
 QStringList RecurrenceEditor::lines() const
 {
     QStringList result;
-    result.reserve(m_list1->count());
-    for (int row = 0; row < m_list1->count(); ++row)
+    result.reserve(m_list->count());
+    for (int row = 0; row < m_list->count(); ++row)
         result.append(lineAt(row));
     return result;
 }
@@ -167,46 +188,42 @@ void RecurrenceEditor::insertSorted(const QString &line)
 {
     // After every line that sorts equal or before, as a sorted list box places it.
     int row = 0;
-    while (row < m_list1->count() && !lineBefore(line, lineAt(row)))
+    while (row < m_list->count() && !lineBefore(line, lineAt(row)))
         ++row;
-    m_list1->insertItem(row, lineItem(line));
+    m_list->insertItem(row, lineItem(line));
 }
 
 bool RecurrenceEditor::insertFromBoxes()
 {
     bool monthOk = false;
     bool dayOk = false;
-    const int month = m_text4[0]->text().trimmed().toInt(&monthOk);
-    const int day = m_text4[1]->text().trimmed().toInt(&dayOk);
-    const QString text = m_text4[2]->text();
+    const int month = m_monthBox->text().trimmed().toInt(&monthOk);
+    const int day = m_dayBox->text().trimmed().toInt(&dayOk);
+    const QString text = m_textBox->text();
     if (text.isEmpty() || !monthOk || !dayOk)
         return false;
-    insertSorted(RecurrenceLine(month, day, text));
+    insertSorted(recurrenceLine(month, day, text));
     return true;
 }
 
 void RecurrenceEditor::showLine(int row)
 {
-    if (row < 0 || row >= m_list1->count())
+    if (row < 0 || row >= m_list->count())
         return;
     const QString line = lineAt(row);
-    m_text4[0]->setText(line.mid(0, 2));
-    m_text4[1]->setText(line.mid(3, 2));
-    m_text4[2]->setText(line.mid(8));
+    m_monthBox->setText(line.mid(0, 2));
+    m_dayBox->setText(line.mid(3, 2));
+    m_textBox->setText(line.mid(8));
 }
 
 bool RecurrenceEditor::save()
 {
     const QStringList all = lines();
-    m_state.Ricorr.clear();
     if (!all.isEmpty()) {
-        m_list1->setCurrentRow(0);
+        m_list->setCurrentRow(0);
         showLine(0);
     }
-    m_state.Ricorr.readLines(all);
-    const QString error = SaveRecurrenceLines(m_state.dataFolder, all);
-    emit saved();
-    if (!error.isEmpty()) {
+    if (const QString error = m_state.saveRecurrences(all); !error.isEmpty()) {
         QMessageBox::warning(this, QStringLiteral("Ricorrenze non salvate"),
                              QStringLiteral("Le ricorrenze non sono state salvate.\n%1\n"
                                             "Il file precedente è rimasto invariato.")
@@ -214,6 +231,15 @@ bool RecurrenceEditor::save()
         return false;
     }
     return true;
+}
+
+void RecurrenceEditor::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        closeEditor(false);
+        return;
+    }
+    QGroupBox::keyPressEvent(event);
 }
 
 void RecurrenceEditor::closeEditor(bool saveFirst)

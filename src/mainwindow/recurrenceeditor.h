@@ -1,7 +1,5 @@
 #pragma once
 
-#include "windowstate.h"
-
 #include <QGroupBox>
 #include <QStringList>
 
@@ -12,6 +10,8 @@ class QPushButton;
 
 namespace velaria {
 
+class CalendarState;
+
 // The recurrence editor over the month grid: the list of recurrence lines, the boxes for a
 // new line and the buttons that insert, save and close. The list is a working copy; the file
 // and the table follow it only when the user saves.
@@ -19,20 +19,22 @@ class RecurrenceEditor : public QGroupBox
 {
     Q_OBJECT
 public:
-    explicit RecurrenceEditor(WindowState &state, QWidget *parent = nullptr);
+    explicit RecurrenceEditor(CalendarState &state, QWidget *parent = nullptr);
 
     void setLines(const QStringList &lines);
     QStringList lines() const;
 
     // Adds the line of the three boxes; false when they do not make one.
     bool insertFromBoxes();
-    // Rebuilds the table from the list and writes the file; false when the file could not
+    // Writes the list to the file and makes it the recurrences; false when the file could not
     // be written (the user has been told why).
     bool save();
 
 signals:
-    void saved();
     void closed();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void insertSorted(const QString &line);
@@ -40,10 +42,13 @@ private:
     void showLine(int row);
     void closeEditor(bool saveFirst);
 
-    WindowState &m_state;
-    QListWidget *m_list1 = nullptr;
-    QComboBox *m_combo1[2] = {};
-    QLineEdit *m_text4[3] = {};
+    CalendarState &m_state;
+    QListWidget *m_list = nullptr;
+    QComboBox *m_monthChooser = nullptr;
+    QComboBox *m_dayChooser = nullptr;
+    QLineEdit *m_monthBox = nullptr;
+    QLineEdit *m_dayBox = nullptr;
+    QLineEdit *m_textBox = nullptr;
 };
 
 } // namespace velaria

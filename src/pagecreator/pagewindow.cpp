@@ -1,34 +1,35 @@
 #include "pagewindow.h"
 
 #include "calendardate.h"
+#include "calendarstate.h"
 #include "clickable.h"
-#include "datafiles.h"
 #include "filedialog.h"
 #include "pagecomposer.h"
 #include "pagecontent.h"
+#include "pagecreator.h"
 #include "pagepreview.h"
 #include "pathbox.h"
 #include "penicon.h"
-#include "printing.h"
-#include "textfile.h"
 #include "twips.h"
+#include "windowplacement.h"
 
-#include <QAbstractButton>
 #include <QDir>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace velaria {
 
 namespace {
 
-constexpr int Picture2Top = 30;
-constexpr int Shape2Width = 40;
+constexpr int PreviewTop = 30;
+constexpr int CentreMarkWidth = 40;
 
 struct MonthLabel
 {
@@ -71,79 +72,128 @@ void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
     widget->setPalette(colours);
 }
 
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &text, QRect place)
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &text,
+                        const QString &accessibleName, QRect place)
 {
     auto *button = new QPushButton(text, parent);
     button->setObjectName(QLatin1String(name));
+    button->setAccessibleName(accessibleName);
     button->setGeometry(place);
     return button;
 }
 
-QString monthTitle(int month)
+// "gennaio": the month's name as a sentence has it.
+QString monthInText(int month)
 {
-    const QString name = MonthNames[static_cast<std::size_t>(month - 1)].toString();
-    return name.left(1) + name.mid(1).toLower();
+    return monthTitle(month).toLower();
+}
+
+// The text made to fit `width`: a path in it (its longest part in double quotes) loses its
+// middle first, so that what the message says about the file stays readable.
+QString fitted(const QString &text, const QFontMetrics &metrics, int width)
+{
+    if (metrics.horizontalAdvance(text) <= width)
+        return text;
+    qsizetype pathStart = -1;
+    qsizetype pathLength = 0;
+    for (qsizetype open = text.indexOf(u'"'); open >= 0;) {
+        const qsizetype close = text.indexOf(u'"', open + 1);
+        if (close < 0)
+            break;
+        if (close - open - 1 > pathLength) {
+            pathStart = open + 1;
+            pathLength = close - open - 1;
+        }
+        open = text.indexOf(u'"', close + 1);
+    }
+    if (pathStart >= 0) {
+        const QString before = text.left(pathStart);
+        const QString after = text.mid(pathStart + pathLength);
+        const int room = width - metrics.horizontalAdvance(before + after);
+        if (room > 0) {
+            const QString path =
+                metrics.elidedText(text.mid(pathStart, pathLength), Qt::ElideMiddle, room);
+            const QString shortened = before + path + after;
+            if (metrics.horizontalAdvance(shortened) <= width)
+                return shortened;
+        }
+    }
+    return metrics.elidedText(text, Qt::ElideRight, width);
 }
 
 } // namespace
 
-PageWindow::PageWindow(WindowState &state, QWidget *mainWindow)
-    : QWidget(nullptr), m_state(state), m_mainWindow(mainWindow)
+PageWindow::PageWindow(CalendarState &state, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_state(state), m_creator(new PageCreator(state, this))
 {
     setObjectName(QStringLiteral("Form3"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(Caption());
-    if (mainWindow)
-        setWindowIcon(mainWindow->windowIcon());
+    setWindowTitle(caption());
+    setAccessibleName(caption());
     setFixedSize(px(ClientWidth), px(ClientHeight));
     setFont(pointFont(QStringLiteral("MS Sans Serif"), 8.25));
 
-    m_picture2 = new PagePreview(this);
-    m_picture2->setObjectName(QStringLiteral("Picture2"));
-    m_picture2->setGeometry(twipsRect(0, Picture2Top, PageWidth, PageHeight));
-    m_shape2 = new QFrame(m_picture2);
-    m_shape2->setObjectName(QStringLiteral("Shape2"));
-    m_shape2->setGeometry(twipsRect(3600, 90, Shape2Width, 75));
-    m_shape2->setAutoFillBackground(true);
-    setColour(m_shape2, QPalette::Window, Qt::black);
+    m_preview = new PagePreview(this);
+    m_preview->setObjectName(QStringLiteral("Picture2"));
+    m_preview->setAccessibleName(QStringLiteral("Anteprima della pagina"));
+    m_preview->setGeometry(twipsRect(0, PreviewTop, PageWidth, PageHeight));
+    m_centreMark = new QFrame(m_preview);
+    m_centreMark->setObjectName(QStringLiteral("Shape2"));
+    m_centreMark->setAccessibleName(QStringLiteral("Centro della pagina"));
+    m_centreMark->setGeometry(twipsRect(3600, 90, CentreMarkWidth, 75));
+    m_centreMark->setAutoFillBackground(true);
+    setColour(m_centreMark, QPalette::Window, Qt::black);
 
     buildPictureFrame();
     buildButtonFrame();
 
-    auto *label5 = new QLabel(
+    auto *help = new QLabel(
         QStringLiteral("Cliccare sulla penna per cercare le immagini da inserire nelle pagine "
                        "del calendario, quindi  salvare con il tasto apposito, premere stampa "
                        "per ogni pagina creata scorrendo i mesi con le freccette blu. La "
                        "risoluzione di schermo del PC deve essere minimo 1024x768 pixel."),
         this);
-    label5->setObjectName(QStringLiteral("Label5"));
-    label5->setGeometry(twipsRect(8580, 9420, 3135, 1485));
-    label5->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    label5->setWordWrap(true);
+    help->setObjectName(QStringLiteral("Label5"));
+    help->setAccessibleName(QStringLiteral("Istruzioni"));
+    help->setGeometry(twipsRect(8580, 9420, 3135, 1485));
+    help->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    help->setWordWrap(true);
 
-    m_label6 = new QLabel(this);
-    m_label6->setObjectName(QStringLiteral("Label6"));
-    m_label6->setGeometry(twipsRect(60, 11100, 11925, 195));
-    m_label6->setAlignment(Qt::AlignCenter);
+    m_statusLine = new QLabel(this);
+    m_statusLine->setObjectName(QStringLiteral("Label6"));
+    m_statusLine->setAccessibleName(QStringLiteral("Messaggi"));
+    m_statusLine->setGeometry(twipsRect(60, 11100, 11925, 195));
+    m_statusLine->setAlignment(Qt::AlignCenter);
 
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setSingleShot(true);
-    m_timer1->setInterval(ComposeDelayMs);
-    connect(m_timer1, &QTimer::timeout, this, &PageWindow::Timer1_Timer);
-    m_timer2 = new QTimer(this);
-    m_timer2->setObjectName(QStringLiteral("Timer2"));
-    m_timer2->setSingleShot(true);
-    m_timer2->setInterval(CaptionRestoreMs);
-    connect(m_timer2, &QTimer::timeout, this, &PageWindow::Timer2_Timer);
+    m_composeTimer = new QTimer(this);
+    m_composeTimer->setObjectName(QStringLiteral("Timer1"));
+    m_composeTimer->setSingleShot(true);
+    m_composeTimer->setInterval(ComposeDelayMs);
+    connect(m_composeTimer, &QTimer::timeout, this, &PageWindow::composeNow);
+    m_captionTimer = new QTimer(this);
+    m_captionTimer->setObjectName(QStringLiteral("Timer2"));
+    m_captionTimer->setSingleShot(true);
+    m_captionTimer->setInterval(CaptionRestoreMs);
+    connect(m_captionTimer, &QTimer::timeout, this, &PageWindow::restoreCaption);
 
-    Carica1();
-    m_timer1->start();
+    connect(m_creator, &PageCreator::pageComposed, this, &PageWindow::showPage);
+    connect(&m_state, &CalendarState::shownDateChanged, this, &PageWindow::requestPage);
+    connect(&m_state, &CalendarState::recurrencesChanged, this, &PageWindow::requestPage);
+
+    // At the top of the screen, its title bar in sight.
+    placeByFrame(this, [](QSize frame, QRect available) {
+        QPoint corner = topCentre(frame, available);
+        corner.setX(std::max(corner.x(), available.left()));
+        return corner;
+    });
+
+    readPictureList();
+    m_composeTimer->start();
 }
 
 PageWindow::~PageWindow() = default;
 
-QString PageWindow::Caption()
+QString PageWindow::caption()
 {
     return QStringLiteral("Finestra creazione calendario");
 }
@@ -152,13 +202,18 @@ void PageWindow::buildPictureFrame()
 {
     auto *frame1 = new QGroupBox(QStringLiteral("Inserimento immagini"), this);
     frame1->setObjectName(QStringLiteral("Frame1"));
+    frame1->setAccessibleName(QStringLiteral("Inserimento immagini"));
     frame1->setGeometry(twipsRect(8250, 30, 3735, 7785));
 
-    const QPixmap pen = PenIcon();
+    const QPixmap pen = penIcon();
     for (std::size_t i = 0; i < 12; ++i) {
         const MonthLabel &month = MonthLabels[i];
+        const int index = static_cast<int>(i);
+        const QString name = monthInText(index + 1);
+
         auto *label = new QLabel(QLatin1String(month.caption), frame1);
         label->setObjectName(indexedName("Label1", i));
+        label->setAccessibleName(QLatin1String(month.caption));
         // Where the name is wider than its place, it widens about the same centre.
         QRect place = twipsRect(month.left, month.top, month.width, 255);
         const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 4;
@@ -169,210 +224,252 @@ void PageWindow::buildPictureFrame()
 
         auto *box = new PathBox(frame1);
         box->setObjectName(indexedName("Text1", i));
+        box->setAccessibleName(QStringLiteral("Immagine di %1").arg(name));
         box->setGeometry(twipsRect(90, PathBoxTops[i], 3045, 285));
-        m_text1[i] = box;
-        const int index = static_cast<int>(i);
-        connect(box, &PathBox::clicked, this, [this, index] { selectMonth(index); });
+        m_pathBoxes[i] = box;
+        connect(box, &PathBox::clicked, this, [this, index] {
+            clearMessage();
+            selectMonth(index);
+        });
+        connect(box, &PathBox::textChanged, this,
+                [this, index](const QString &path) { m_creator->setPicturePath(index + 1, path); });
 
-        auto *image = new ClickLabel(frame1);
-        image->setObjectName(indexedName("Image2", i));
-        image->setGeometry(twipsRect(i == 1 ? 3210 : 3180, PenTops[i], 480, 480));
-        image->setPixmap(pen);
-        image->setCursor(Qt::PointingHandCursor);
-        m_image2[i] = image;
-        connect(image, &ClickLabel::clicked, this, [this, index] { choosePicture(index); });
+        auto *chooser = new ClickLabel(frame1);
+        chooser->setObjectName(indexedName("Image2", i));
+        chooser->setAccessibleName(QStringLiteral("Scegli l'immagine di %1").arg(name));
+        chooser->setGeometry(twipsRect(i == 1 ? 3210 : 3180, PenTops[i], 480, 480));
+        chooser->setPixmap(pen);
+        chooser->setCursor(Qt::PointingHandCursor);
+        connect(chooser, &ClickLabel::clicked, this, [this, index] { choosePicture(index); });
     }
 
     const QFont arrowFont = pointFont(QStringLiteral("MS Sans Serif"), 13.5, true);
-    auto *label3 = new ClickLabel(QStringLiteral("<<"), frame1);
-    label3->setObjectName(QStringLiteral("Label3"));
-    label3->setGeometry(twipsRect(150, 7290, 405, 345));
-    label3->setToolTip(QStringLiteral("Indietro"));
-    auto *label4 = new ClickLabel(QStringLiteral(">>"), frame1);
-    label4->setObjectName(QStringLiteral("Label4"));
-    label4->setGeometry(twipsRect(3240, 7290, 375, 255));
-    label4->setToolTip(QStringLiteral("Avanti"));
-    for (ClickLabel *arrow : {label3, label4}) {
+    auto *back = new ClickLabel(QStringLiteral("<<"), frame1);
+    back->setObjectName(QStringLiteral("Label3"));
+    back->setAccessibleName(QStringLiteral("Mese precedente"));
+    back->setGeometry(twipsRect(150, 7290, 405, 345));
+    back->setToolTip(QStringLiteral("Indietro"));
+    auto *forward = new ClickLabel(QStringLiteral(">>"), frame1);
+    forward->setObjectName(QStringLiteral("Label4"));
+    forward->setAccessibleName(QStringLiteral("Mese successivo"));
+    forward->setGeometry(twipsRect(3240, 7290, 375, 255));
+    forward->setToolTip(QStringLiteral("Avanti"));
+    for (ClickLabel *arrow : {back, forward}) {
         arrow->setFont(arrowFont);
         setColour(arrow, QPalette::WindowText, Qt::blue);
         arrow->setCursor(Qt::PointingHandCursor);
     }
-    connect(label3, &ClickLabel::clicked, this, [this] {
-        pressMainButton("Command4");
-        requestPage();
-    });
-    connect(label4, &ClickLabel::clicked, this, [this] {
-        pressMainButton("Command5");
-        requestPage();
-    });
+    connect(back, &ClickLabel::clicked, this, [this] { stepMonth(-1); });
+    connect(forward, &ClickLabel::clicked, this, [this] { stepMonth(1); });
 
-    m_label2 = new QLabel(frame1);
-    m_label2->setObjectName(QStringLiteral("Label2"));
-    m_label2->setGeometry(twipsRect(930, 7350, 1935, 255));
-    m_label2->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    m_label2->setFont(pointFont(QStringLiteral("MS Sans Serif"), 9.75, true));
+    m_monthCaption = new QLabel(frame1);
+    m_monthCaption->setObjectName(QStringLiteral("Label2"));
+    m_monthCaption->setAccessibleName(QStringLiteral("Mese della pagina"));
+    m_monthCaption->setGeometry(twipsRect(930, 7350, 1935, 255));
+    m_monthCaption->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_monthCaption->setFont(pointFont(QStringLiteral("MS Sans Serif"), 9.75, true));
 }
 
 void PageWindow::buildButtonFrame()
 {
     auto *frame2 = new QGroupBox(this);
     frame2->setObjectName(QStringLiteral("Frame2"));
+    frame2->setAccessibleName(QStringLiteral("Salvataggio e stampa"));
     frame2->setGeometry(twipsRect(8310, 7830, 3705, 1455));
 
-    auto *command4 = makeButton(frame2, "Command4", QStringLiteral("Salva Pagina"),
-                                twipsRect(480, 180, 1275, 315));
-    command4->setToolTip(QStringLiteral("Salva immagine sul DeskTop"));
-    auto *command3 = makeButton(frame2, "Command3", QStringLiteral("Salva elenco"),
-                                twipsRect(1950, 180, 1305, 315));
-    command3->setToolTip(QStringLiteral("Salvataggio indirizi immagini"));
-    auto *command1 =
-        makeButton(frame2, "Command1", QStringLiteral("Stampa A4"), twipsRect(480, 630, 1275, 315));
-    auto *command5 = makeButton(frame2, "Command5", QStringLiteral("Stampa A3"),
+    auto *saveButton =
+        makeButton(frame2, "Command4", QStringLiteral("Salva Pagina"),
+                   QStringLiteral("Salva la pagina sul desktop"), twipsRect(480, 180, 1275, 315));
+    saveButton->setToolTip(QStringLiteral("Salva immagine sul DeskTop"));
+    auto *listButton = makeButton(frame2, "Command3", QStringLiteral("Salva elenco"),
+                                  QStringLiteral("Salva l'elenco delle immagini"),
+                                  twipsRect(1950, 180, 1305, 315));
+    listButton->setToolTip(QStringLiteral("Salvataggio indirizi immagini"));
+    auto *a4Button = makeButton(frame2, "Command1", QStringLiteral("Stampa A4"),
+                                QStringLiteral("Stampa la pagina su un foglio A4"),
+                                twipsRect(480, 630, 1275, 315));
+    auto *a3Button = makeButton(frame2, "Command5", QStringLiteral("Stampa A3"),
+                                QStringLiteral("Stampa la pagina su un foglio A3"),
                                 twipsRect(1950, 630, 1305, 315));
-    auto *command2 =
-        makeButton(frame2, "Command2", QStringLiteral("Esci"), twipsRect(1200, 1050, 1305, 315));
-    command2->setToolTip(QStringLiteral("Chiudi la pagina di edit"));
-    setColour(command1, QPalette::Button, LightGreen);
-    setColour(command5, QPalette::Button, LightGreen);
-    setColour(command2, QPalette::Button, Pink);
+    auto *closeButton =
+        makeButton(frame2, "Command2", QStringLiteral("Esci"), QStringLiteral("Chiudi la finestra"),
+                   twipsRect(1200, 1050, 1305, 315));
+    closeButton->setToolTip(QStringLiteral("Chiudi la pagina di edit"));
+    setColour(a4Button, QPalette::Button, LightGreen);
+    setColour(a3Button, QPalette::Button, LightGreen);
+    setColour(closeButton, QPalette::Button, Pink);
 
-    connect(command1, &QPushButton::clicked, this, [this] { printPage(StampaA4); });
-    connect(command5, &QPushButton::clicked, this, [this] { printPage(StampaA3); });
-    connect(command4, &QPushButton::clicked, this, &PageWindow::savePage);
-    connect(command3, &QPushButton::clicked, this, &PageWindow::saveList);
-    connect(command2, &QPushButton::clicked, this, &QWidget::hide);
+    connect(a4Button, &QPushButton::clicked, this, [this] { printPage(A4Sheet); });
+    connect(a3Button, &QPushButton::clicked, this, [this] { printPage(A3Sheet); });
+    connect(saveButton, &QPushButton::clicked, this, &PageWindow::savePage);
+    connect(listButton, &QPushButton::clicked, this, &PageWindow::savePictureList);
+    connect(closeButton, &QPushButton::clicked, this, [this] {
+        clearMessage();
+        hide();
+    });
+}
+
+QImage PageWindow::canvas() const
+{
+    return m_creator->canvas();
 }
 
 QImage PageWindow::preview() const
 {
-    return m_picture2->image();
+    return m_preview->image();
 }
 
 void PageWindow::requestPage()
 {
-    m_timer1->start();
+    m_composeTimer->start();
 }
 
-void PageWindow::Carica1()
+void PageWindow::readPictureList()
 {
-    const PictureList list = ReadPictureList(m_state.dataFolder);
-    for (std::size_t n = 0; n < m_text1.size(); ++n)
-        m_text1[n]->setText(list.paths[n]);
+    const PictureList list = m_creator->readPictureList();
+    for (std::size_t n = 0; n < m_pathBoxes.size(); ++n)
+        m_pathBoxes[n]->setText(list.paths[n]);
     if (!list.error.isEmpty()) {
-        m_timer2->stop();
-        setWindowTitle(Caption() + QStringLiteral(" - ") + list.error);
+        m_captionTimer->stop();
+        setWindowTitle(caption() + QStringLiteral(" - ") + list.error);
     }
 }
 
-void PageWindow::saveList()
+void PageWindow::savePictureList()
 {
-    QStringList lines;
-    for (const PathBox *box : m_text1)
-        lines << box->text();
-    const QString error =
-        WriteTextLines(QDir(m_state.dataFolder).filePath(PictureListFileName), lines);
-    if (!error.isEmpty())
-        m_label6->setText(error);
+    clearMessage();
+    if (const QString error = m_creator->savePictureList(); !error.isEmpty())
+        showMessage(error);
 }
 
 bool PageWindow::selectMonth(int index)
 {
-    const QDate shown = m_state.ShownDate;
+    const QDate shown = m_state.shownDate();
     const QDate target(shown.year(), index + 1, shown.day());
-    if (!target.isValid() || !IsSupportedDate(target)) {
-        m_label6->setText(QStringLiteral("Impossibile passare a %1 %2: il giorno %3 non esiste "
-                                         "in quel mese.")
-                              .arg(monthTitle(index + 1).toLower())
-                              .arg(shown.year())
-                              .arg(shown.day()));
+    if (!target.isValid() || !isSupportedDate(target)) {
+        showMessage(QStringLiteral("Impossibile passare a %1 %2: il giorno %3 non esiste "
+                                   "in quel mese.")
+                        .arg(monthInText(index + 1))
+                        .arg(shown.year())
+                        .arg(shown.day()));
         return false;
     }
-    m_state.ShownDate = target;
-    pressMainButton("Command3");
+    if (!m_state.setShownDate(target))
+        return false;
     requestPage();
     return true;
 }
 
 void PageWindow::choosePicture(int index)
 {
+    clearMessage();
     // A month that cannot be selected is reported; the picture can still be chosen.
     selectMonth(index);
 
-    RichiestaApri request;
-    request.titolo = QStringLiteral("File di Init");
-    request.filtri = {{QStringLiteral("File di init (*.jpg);(*.bmp)"),
-                       {QStringLiteral("*.jpg"), QStringLiteral("*.JPG"), QStringLiteral("*.jpeg"),
-                        QStringLiteral("*.JPEG"), QStringLiteral("*.bmp"), QStringLiteral("*.BMP"),
-                        QStringLiteral("*.png"), QStringLiteral("*.PNG")}},
-                      {QStringLiteral("Tutti i file (*.*)"), {QStringLiteral("*")}}};
-    request.cartellaIniziale = m_state.dataFolder;
-    const FileScelti chosen = ApriFile(this, request);
-    if (chosen.Annullato || chosen.Quanti < 1 || chosen.Nomi.isEmpty())
+    OpenFileRequest request;
+    request.title = QStringLiteral("File di Init");
+    request.filters = {{QStringLiteral("File di init (*.jpg);(*.bmp)"),
+                        {QStringLiteral("*.jpg"), QStringLiteral("*.JPG"), QStringLiteral("*.jpeg"),
+                         QStringLiteral("*.JPEG"), QStringLiteral("*.bmp"), QStringLiteral("*.BMP"),
+                         QStringLiteral("*.png"), QStringLiteral("*.PNG")}},
+                       {QStringLiteral("Tutti i file (*.*)"), {QStringLiteral("*")}}};
+    const QStringList chosen = chooseFiles(this, request);
+    if (chosen.isEmpty())
         return;
     // Of several files, the first one is the month's picture.
-    m_text1[static_cast<std::size_t>(index)]->setText(
-        QDir(chosen.Cartella).filePath(chosen.Nomi.first()));
+    m_pathBoxes[static_cast<std::size_t>(index)]->setText(chosen.first());
     requestPage();
 }
 
-void PageWindow::pressMainButton(const char *name)
+void PageWindow::stepMonth(int months)
 {
-    if (!m_mainWindow)
-        return;
-    if (auto *button = m_mainWindow->findChild<QAbstractButton *>(QLatin1String(name)))
-        button->click();
+    clearMessage();
+    // At the ends of the supported years the month stays; the page is made again all the same.
+    static_cast<void>(m_state.stepMonths(months));
+    requestPage();
+}
+
+void PageWindow::composeNow()
+{
+    m_composeTimer->stop();
+    m_creator->compose();
+}
+
+void PageWindow::composeIfPending()
+{
+    if (m_composeTimer->isActive())
+        composeNow();
+}
+
+void PageWindow::showPage()
+{
+    const PageContent &page = m_creator->content();
+    m_preview->setImage(m_creator->preview());
+    m_monthCaption->setText(pageCaption(page.year, page.month));
+
+    const MonthMarks marks = monthMarks(page.recurrences, page.year, page.month);
+    m_preview->setAccessibleDescription(QStringLiteral("Pagina di %1 %2: %3 festività, %4 %5")
+                                            .arg(monthInText(page.month))
+                                            .arg(page.year)
+                                            .arg(marks.holidays)
+                                            .arg(marks.recurrences)
+                                            .arg(marks.recurrences == 1
+                                                     ? QStringLiteral("ricorrenza")
+                                                     : QStringLiteral("ricorrenze")));
+
+    if (const QString error = m_creator->pictureError(); !error.isEmpty()) {
+        showMessage(error, true);
+        m_captionTimer->start();
+    } else if (m_compositionMessage) {
+        clearMessage();
+    }
+    emit pageComposed();
 }
 
 void PageWindow::printPage(const SheetPlacement &sheet)
 {
-    const QString error = StampaPagina(m_page.canvas, sheet.paper, sheet.place);
-    if (!error.isEmpty())
+    clearMessage();
+    composeIfPending();
+    if (const QString error = m_creator->printPage(sheet); !error.isEmpty())
         QMessageBox::critical(this, QStringLiteral("Printer Error!"), error);
 }
 
 void PageWindow::savePage()
 {
-    const QString path = CartellaSpeciale() + m_state.NomeMese.trimmed() + QStringLiteral(".bmp");
-    const QString error = SaveBitmap(m_page.canvas, path);
-    if (!error.isEmpty()) {
-        m_label6->setText(error);
+    clearMessage();
+    composeIfPending();
+    const PageCreator::SavedPage saved = m_creator->savePage();
+    if (!saved.error.isEmpty()) {
+        showMessage(saved.error);
         return;
     }
-    m_label6->setText(QStringLiteral("Pagina salvata nel file \"%1\".")
-                          .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())));
+    showMessage(QStringLiteral("Pagina salvata nel file \"%1\".")
+                    .arg(QDir::toNativeSeparators(saved.path)));
 }
 
-void PageWindow::Timer1_Timer()
+void PageWindow::restoreCaption()
 {
-    m_timer1->stop();
-    m_label6->clear();
-
-    PageContent page = PageContentOf(m_state);
-
-    const QString monthName = m_state.NomeMese.trimmed();
-    for (std::size_t i = 0; i < MonthNames.size(); ++i) {
-        if (monthName != MonthNames[i])
-            continue;
-        const LoadedPicture loaded = LoadMonthPicture(m_pictures, m_text1[i]->text());
-        m_picture = loaded.image;
-        if (!loaded.error.isEmpty()) {
-            m_label6->setText(loaded.error);
-            m_timer2->start();
-        }
-        break;
-    }
-    page.picture = m_picture;
-
-    ComposeBoth(page, m_page);
-    m_picture2->setImage(m_page.preview);
-    m_label2->setText(PageCaption(page));
-    emit pageComposed();
+    m_captionTimer->stop();
+    setWindowTitle(caption());
+    if (m_timedMessage)
+        clearMessage();
 }
 
-void PageWindow::Timer2_Timer()
+void PageWindow::showMessage(const QString &text, bool fromComposition)
 {
-    m_timer2->stop();
-    setWindowTitle(Caption());
+    m_compositionMessage = fromComposition;
+    m_timedMessage = fromComposition;
+    const int width = m_statusLine->contentsRect().width() - 2 * m_statusLine->margin();
+    m_statusLine->setText(fitted(text, m_statusLine->fontMetrics(), width));
+    m_statusLine->setToolTip(text);
+}
+
+void PageWindow::clearMessage()
+{
+    m_compositionMessage = false;
+    m_timedMessage = false;
+    m_statusLine->clear();
+    m_statusLine->setToolTip({});
 }
 
 bool PageWindow::event(QEvent *event)
@@ -384,32 +481,9 @@ bool PageWindow::event(QEvent *event)
     return QWidget::event(event);
 }
 
-void PageWindow::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    placeWindow();
-}
-
-void PageWindow::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    placeWindow();
-    // The frame's size is known once the window is on the screen.
-    QTimer::singleShot(0, this, &PageWindow::placeWindow);
-}
-
-void PageWindow::placeWindow()
-{
-    const QScreen *place = screen();
-    if (!place)
-        return;
-    const QRect area = place->geometry();
-    move(area.left() + (area.width() - frameGeometry().width()) / 2, area.top());
-}
-
 void PageWindow::centreMark()
 {
-    m_shape2->move(px((PageWidth - Shape2Width) / 2.0), m_shape2->y());
+    m_centreMark->move(px((PageWidth - CentreMarkWidth) / 2.0), m_centreMark->y());
 }
 
 } // namespace velaria

@@ -1,11 +1,7 @@
 #pragma once
 
-#include "pagecomposer.h"
-#include "picturecache.h"
-#include "windowstate.h"
-
 #include <QImage>
-#include <QPointer>
+#include <QString>
 #include <QWidget>
 
 #include <array>
@@ -16,14 +12,16 @@ class QTimer;
 
 namespace velaria {
 
+class CalendarState;
 class ClickLabel;
+class PageCreator;
 class PagePreview;
 class PathBox;
 struct SheetPlacement;
 
 // The page creator window, "Form3": the preview of the month's page, the twelve picture
-// paths, the month arrows and the buttons that print or save the page. It has no month of its
-// own: it moves the main window and composes the page of the month the main window shows.
+// paths, the month arrows and the buttons that print or save the page. It shows the month of
+// the calendar state and changes the month only through it; its page creator does the work.
 class PageWindow : public QWidget
 {
     Q_OBJECT
@@ -33,59 +31,56 @@ public:
     static constexpr int ComposeDelayMs = 100;
     static constexpr int CaptionRestoreMs = 60000;
 
-    // `mainWindow` is the window whose hidden buttons Command3, Command4 and Command5 move
-    // the month; it may be absent.
-    PageWindow(WindowState &state, QWidget *mainWindow);
+    // A window of its own over `parent` (the main window), which it cannot outlive.
+    PageWindow(CalendarState &state, QWidget *parent);
     ~PageWindow() override;
 
-    static QString Caption();
+    static QString caption();
 
-    // The page at print resolution, as the last composition left it.
-    QImage canvas() const { return m_page.canvas; }
+    // The page at print resolution and the preview, as the last composition left them.
+    QImage canvas() const;
     QImage preview() const;
 
     // Asks for a page: the next tick of Timer1 composes one, however many requests came.
     void requestPage();
 
-    PictureCache &pictureCache() { return m_pictures; }
-
 signals:
+    // The page was composed and is shown.
     void pageComposed();
 
 protected:
     bool event(QEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void showEvent(QShowEvent *event) override;
 
 private:
     void buildPictureFrame();
     void buildButtonFrame();
-    void Carica1();
-    void saveList();
+    void readPictureList();
+    void savePictureList();
     bool selectMonth(int index);
     void choosePicture(int index);
-    void pressMainButton(const char *name);
+    void stepMonth(int months);
+    void composeNow();
+    void composeIfPending();
+    void showPage();
     void printPage(const SheetPlacement &sheet);
     void savePage();
-    void placeWindow();
+    void restoreCaption();
     void centreMark();
-    void Timer1_Timer();
-    void Timer2_Timer();
+    void showMessage(const QString &text, bool fromComposition = false);
+    void clearMessage();
 
-    WindowState &m_state;
-    QPointer<QWidget> m_mainWindow;
-    PictureCache m_pictures;
-    QImage m_picture; // the picture of the page composed last
-    ComposedPage m_page;
+    CalendarState &m_state;
+    PageCreator *m_creator = nullptr;
 
-    PagePreview *m_picture2 = nullptr;
-    QFrame *m_shape2 = nullptr;
-    std::array<PathBox *, 12> m_text1{};
-    std::array<ClickLabel *, 12> m_image2{};
-    QLabel *m_label2 = nullptr;
-    QLabel *m_label6 = nullptr;
-    QTimer *m_timer1 = nullptr;
-    QTimer *m_timer2 = nullptr;
+    PagePreview *m_preview = nullptr;
+    QFrame *m_centreMark = nullptr;
+    std::array<PathBox *, 12> m_pathBoxes{};
+    QLabel *m_monthCaption = nullptr;
+    QLabel *m_statusLine = nullptr;
+    QTimer *m_composeTimer = nullptr;
+    QTimer *m_captionTimer = nullptr;
+    bool m_compositionMessage = false; // the message came from the last composition
+    bool m_timedMessage = false;       // the message goes when Timer2 runs out
 };
 
 } // namespace velaria

@@ -6,7 +6,7 @@
 
 namespace velaria {
 
-QPixmap PenIcon()
+QPixmap penIcon()
 {
     QPixmap pixmap(32, 32);
     pixmap.fill(Qt::transparent);

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <cstring>
 
 #include <unistd.h>
 
@@ -21,6 +22,20 @@ void printTo(std::FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
+QtMessageHandler qtMessages = nullptr;
+
+// Qt's own notes about its set-up (the runtime folder, image decoders) say nothing to the user
+// of a command-line program; the program reports what matters in its own words.
+void withoutQtNotes(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    const bool fromQt = (context.category && std::strncmp(context.category, "qt.", 3) == 0) ||
+                        text.startsWith(QLatin1String("QStandardPaths: "));
+    if (fromQt && (type == QtDebugMsg || type == QtInfoMsg || type == QtWarningMsg))
+        return;
+    if (qtMessages)
+        qtMessages(type, context, text);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -28,6 +43,7 @@ int main(int argc, char *argv[])
     // The pages are painted off screen: the program needs no display, and does not use one
     // when there is one.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qtMessages = qInstallMessageHandler(withoutQtNotes);
     QGuiApplication app(argc, argv);
     // The calendar's own names: the user's data folder is the calendar's.
     QGuiApplication::setApplicationName(QStringLiteral("Velaria"));
@@ -35,10 +51,10 @@ int main(int argc, char *argv[])
     QGuiApplication::setApplicationVersion(QStringLiteral(VELARIA_VERSION));
     velaria::ParserTranslator translator;
     QCoreApplication::installTranslator(&translator);
-    velaria::InstallFontSubstitutions();
+    velaria::installFontSubstitutions();
 
     const velaria::CommandLine line =
-        velaria::ParseCommandLine(QCoreApplication::arguments(), velaria::DefaultDataFolder());
+        velaria::parseCommandLine(QCoreApplication::arguments(), velaria::defaultDataFolder());
     switch (line.action) {
     case velaria::CommandLine::Action::Help:
     case velaria::CommandLine::Action::Version:

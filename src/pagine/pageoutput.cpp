@@ -1,20 +1,22 @@
 #include "pageoutput.h"
 
-#include "printing.h"
+#include "pagefiles.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPdfWriter>
-#include <QPrinter>
 #include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <cups/cups.h>
 
 namespace velaria {
 
 namespace {
 
-// The resolution of the printer path (QPrinter::HighResolution), so a PDF page is laid out in
-// the same units as a printed one.
+// The resolution of a printer's pages, so a PDF page is laid out in the same units as a
+// printed one.
 constexpr int PdfResolution = 1200;
 
 // The margins that Qt gives a PDF printer: the printable area is the sheet less 10 points on
@@ -24,6 +26,67 @@ constexpr double PdfMarginPoints = 10.0;
 QString quoted(const QString &text)
 {
     return QStringLiteral("\"%1\"").arg(QDir::toNativeSeparators(text));
+}
+
+QString jobTitle(int year)
+{
+    return QStringLiteral("Calendario %1").arg(year);
+}
+
+const QString NoDefaultPrinter = QStringLiteral(
+    "Nessuna stampante predefinita: impostare una stampante predefinita nel sistema e riprovare.");
+
+// The spooler's default destination, freed when it goes.
+struct DefaultDestination
+{
+    DefaultDestination() : dest(cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr)) {}
+    ~DefaultDestination()
+    {
+        if (dest)
+            cupsFreeDests(1, dest);
+    }
+    DefaultDestination(const DefaultDestination &) = delete;
+    DefaultDestination &operator=(const DefaultDestination &) = delete;
+
+    QString name() const
+    {
+        if (!dest)
+            return {};
+        QString text = QString::fromLocal8Bit(dest->name);
+        if (dest->instance)
+            text += u'/' + QString::fromLocal8Bit(dest->instance);
+        return text;
+    }
+
+    cups_dest_t *dest;
+};
+
+// Sends the PDF file to the default destination as one job; an empty text when the spooler
+// took it, otherwise an Italian description.
+QString submitToDefaultPrinter(const QString &pdfPath, const QString &title,
+                               QPageSize::PageSizeId paper)
+{
+    const DefaultDestination target;
+    if (!target.dest)
+        return NoDefaultPrinter;
+    cups_option_t *options = nullptr;
+    int optionCount = 0;
+    for (int i = 0; i < target.dest->num_options; ++i)
+        optionCount = cupsAddOption(target.dest->options[i].name, target.dest->options[i].value,
+                                    optionCount, &options);
+    optionCount =
+        cupsAddOption("media", paper == QPageSize::A3 ? "A3" : "A4", optionCount, &options);
+    const int job =
+        cupsPrintFile2(CUPS_HTTP_DEFAULT, target.dest->name, QFile::encodeName(pdfPath).constData(),
+                       title.toUtf8().constData(), optionCount, options);
+    cupsFreeOptions(optionCount, options);
+    if (job > 0)
+        return {};
+    QString reason = QString::fromUtf8(cupsLastErrorString()).trimmed();
+    while (reason.endsWith(u'.'))
+        reason.chop(1);
+    return QStringLiteral("La stampante %1 ha rifiutato il lavoro di stampa: %2.")
+        .arg(quoted(target.name()), reason);
 }
 
 } // namespace
@@ -50,9 +113,26 @@ QString PageOutput::destination() const
     return {};
 }
 
-QString PageOutput::open()
+QString PageOutput::beginPdf()
 {
     const SheetPlacement sheet = m_options.sheet();
+    m_pdf = std::make_unique<QPdfWriter>(m_file.get());
+    m_pdf->setResolution(PdfResolution);
+    m_pdf->setPageLayout(
+        QPageLayout(QPageSize(sheet.paper), QPageLayout::Portrait,
+                    QMarginsF(PdfMarginPoints, PdfMarginPoints, PdfMarginPoints, PdfMarginPoints),
+                    QPageLayout::Point));
+    m_pdf->setTitle(jobTitle(m_options.year));
+    m_pdf->setCreator(QStringLiteral("Velaria"));
+    if (!m_painter.begin(m_pdf.get())) {
+        abandon();
+        return QStringLiteral("Impossibile scrivere il PDF %1.").arg(quoted(m_file->fileName()));
+    }
+    return {};
+}
+
+QString PageOutput::open()
+{
     switch (m_options.target) {
     case PageTarget::Pdf: {
         // The PDF replaces an older one of the same name only when it is whole.
@@ -64,19 +144,7 @@ QString PageOutput::open()
                                   "non è scrivibile.")
                 .arg(quoted(m_options.pdfPath), quoted(folder));
         }
-        m_pdf = std::make_unique<QPdfWriter>(m_file.get());
-        m_pdf->setResolution(PdfResolution);
-        m_pdf->setPageLayout(QPageLayout(
-            QPageSize(sheet.paper), QPageLayout::Portrait,
-            QMarginsF(PdfMarginPoints, PdfMarginPoints, PdfMarginPoints, PdfMarginPoints),
-            QPageLayout::Point));
-        m_pdf->setTitle(QStringLiteral("Calendario %1").arg(m_options.year));
-        m_pdf->setCreator(QStringLiteral("Velaria"));
-        if (!m_painter.begin(m_pdf.get())) {
-            abandon();
-            return QStringLiteral("Impossibile scrivere il PDF %1.").arg(quoted(m_options.pdfPath));
-        }
-        return {};
+        return beginPdf();
     }
     case PageTarget::Bitmaps: {
         const QFileInfo folder(m_options.bitmapFolder);
@@ -87,18 +155,20 @@ QString PageOutput::open()
         return {};
     }
     case PageTarget::Printer: {
-        DefaultPrinter target =
-            OpenDefaultPrinter(sheet.paper, QStringLiteral("Calendario %1").arg(m_options.year));
-        if (!target.printer)
-            return target.error;
-        m_printer = std::move(target.printer);
-        m_printerName = m_printer->printerName();
-        if (!m_painter.begin(m_printer.get())) {
-            abandon();
-            return QStringLiteral("Impossibile avviare la stampa su %1.")
-                .arg(quoted(m_printerName));
+        // Without a default printer nothing is composed.
+        const DefaultDestination target;
+        if (!target.dest)
+            return NoDefaultPrinter;
+        m_printerName = target.name();
+        auto file = std::make_unique<QTemporaryFile>(
+            QDir(QDir::tempPath()).filePath(QStringLiteral("velaria-pagine-XXXXXX.pdf")));
+        if (!file->open()) {
+            return QStringLiteral("Impossibile creare il file temporaneo della stampa nella "
+                                  "cartella %1.")
+                .arg(quoted(QDir::tempPath()));
         }
-        return {};
+        m_file = std::move(file);
+        return beginPdf();
     }
     }
     return {};
@@ -107,63 +177,66 @@ QString PageOutput::open()
 QString PageOutput::add(const QImage &canvas, const QString &name)
 {
     if (m_options.target == PageTarget::Bitmaps) {
-        const QString error = SaveBitmap(
+        const QString error = saveBitmap(
             canvas, QDir(m_options.bitmapFolder).filePath(name + QStringLiteral(".bmp")));
         if (error.isEmpty())
             ++m_pages;
         return error;
     }
 
-    QPagedPaintDevice *device = m_pdf ? static_cast<QPagedPaintDevice *>(m_pdf.get())
-                                      : static_cast<QPagedPaintDevice *>(m_printer.get());
-    if (!device || !m_painter.isActive())
+    if (!m_pdf || !m_painter.isActive())
         return QStringLiteral("La pagina di %1 non è stata scritta: l'uscita non è aperta.")
             .arg(name);
-    if (m_pages > 0 && !device->newPage()) {
+    if (m_pages > 0 && !m_pdf->newPage()) {
         abandon();
         return QStringLiteral("Impossibile cominciare una nuova pagina su %1.").arg(destination());
     }
-    PaintPageOn(m_painter, canvas, m_options.sheet().place);
+    paintPageInto(m_painter, canvas, m_options.sheet().place);
     ++m_pages;
     return {};
 }
 
 QString PageOutput::close()
 {
-    if (m_pdf) {
-        const bool painted = m_painter.end();
-        m_pdf.reset();
-        if (!painted || !m_file->commit()) {
-            m_file.reset();
+    if (!m_pdf)
+        return {};
+    const bool painted = m_painter.end();
+    m_pdf.reset();
+    if (m_options.target == PageTarget::Pdf) {
+        auto *file = static_cast<QSaveFile *>(m_file.get());
+        const bool committed = painted && file->commit();
+        m_file.reset();
+        if (!committed) {
             return QStringLiteral("Il PDF %1 non è stato scritto per intero (disco pieno?).")
                 .arg(quoted(m_options.pdfPath));
         }
-        m_file.reset();
+        return {};
     }
-    if (m_printer) {
-        const bool painted = m_painter.end();
-        const bool failed = !painted || m_printer->printerState() == QPrinter::Error;
-        m_printer.reset();
-        if (failed) {
-            return QStringLiteral("La stampa su %1 non è stata completata.")
-                .arg(quoted(m_printerName));
-        }
+
+    // The print job: the whole temporary PDF goes to the spooler, which is done with it when
+    // the call returns.
+    const bool flushed = painted && m_file->flush();
+    const QString path = m_file->fileName();
+    QString error;
+    if (!flushed) {
+        error = QStringLiteral("Impossibile preparare la stampa su %1: il file temporaneo non è "
+                               "stato scritto per intero (disco pieno?).")
+                    .arg(destination());
+    } else {
+        error = submitToDefaultPrinter(path, jobTitle(m_options.year), m_options.sheet().paper);
     }
-    return {};
+    m_file.reset();
+    return error;
 }
 
 void PageOutput::abandon()
 {
-    if (m_printer && m_painter.isActive())
-        m_printer->abort();
     if (m_painter.isActive())
         m_painter.end();
     m_pdf.reset();
-    m_printer.reset();
-    if (m_file) {
-        m_file->cancelWriting();
-        m_file.reset();
-    }
+    if (auto *file = dynamic_cast<QSaveFile *>(m_file.get()))
+        file->cancelWriting();
+    m_file.reset();
 }
 
 } // namespace velaria

@@ -8,14 +8,13 @@
 
 #include <memory>
 
+class QFileDevice;
 class QPdfWriter;
-class QPrinter;
-class QSaveFile;
 
 namespace velaria {
 
 // Where the pages go: one PDF with a page per month, one bitmap per month, or one print job
-// on the default printer. The PDF and the printer place the page on the sheet alike.
+// on the default printer. A print job is the PDF that --pdf writes, handed to the spooler.
 class PageOutput
 {
 public:
@@ -25,23 +24,22 @@ public:
     PageOutput &operator=(const PageOutput &) = delete;
 
     // Each returns an empty text on success, otherwise an Italian description of the failure.
-    // After a failure nothing is written: a PDF that was begun is dropped, a print job is
-    // cancelled.
-    QString open();
+    // After a failure nothing is written: a PDF that was begun is dropped, no job is sent.
+    [[nodiscard]] QString open();
     // `name` is the month name in capitals, the bitmap's name.
-    QString add(const QImage &canvas, const QString &name);
-    QString close();
+    [[nodiscard]] QString add(const QImage &canvas, const QString &name);
+    [[nodiscard]] QString close();
 
     // The PDF file, the bitmap folder or the printer, for messages.
     QString destination() const;
 
 private:
+    QString beginPdf();
     void abandon();
 
     PagineOptions m_options;
-    std::unique_ptr<QSaveFile> m_file;
+    std::unique_ptr<QFileDevice> m_file; // the PDF, or the print job's temporary PDF
     std::unique_ptr<QPdfWriter> m_pdf;
-    std::unique_ptr<QPrinter> m_printer;
     QString m_printerName;
     QPainter m_painter;
     int m_pages = 0;

@@ -26,7 +26,9 @@ const QString ExitStatusHelp = QStringLiteral(
     "     non disponibile)\n"
     "  2  argomenti non validi (anno, mese, opzioni, cartella dei dati)\n"
     "  3  le pagine sono state scritte, ma almeno una è senza la sua immagine (file\n"
-    "     mancante o illeggibile, oppure Immagini.txt mancante)\n");
+    "     mancante, illeggibile o incompleto, oppure Immagini.txt illeggibile)\n"
+    "\n"
+    "Senza Immagini.txt (nessuna immagine ancora scelta) le pagine sono senza immagini.\n");
 
 bool allDigits(const QString &text)
 {
@@ -74,17 +76,17 @@ QList<int> PagineOptions::months() const
 
 SheetPlacement PagineOptions::sheet() const
 {
-    return a3 ? StampaA3 : StampaA4;
+    return a3 ? A3Sheet : A4Sheet;
 }
 
-QString DefaultPdfName(int year, int month)
+QString defaultPdfName(int year, int month)
 {
     if (month >= 1 && month <= 12)
         return QStringLiteral("Calendario-%1-%2.pdf").arg(year).arg(month, 2, 10, QLatin1Char('0'));
     return QStringLiteral("Calendario-%1.pdf").arg(year);
 }
 
-CommandLine ParseCommandLine(const QStringList &arguments, const QString &defaultDataFolder)
+CommandLine parseCommandLine(const QStringList &arguments, const QString &defaultDataFolder)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -199,7 +201,7 @@ CommandLine ParseCommandLine(const QStringList &arguments, const QString &defaul
     } else {
         options.target = PageTarget::Pdf;
         options.pdfPath = parser.isSet(pdfOption) ? parser.value(pdfOption)
-                                                  : DefaultPdfName(options.year, options.month);
+                                                  : defaultPdfName(options.year, options.month);
         if (options.pdfPath.isEmpty())
             return failure(QStringLiteral("Manca il nome del file di --pdf."));
     }

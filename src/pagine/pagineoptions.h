@@ -46,9 +46,10 @@ struct CommandLine
 
 // Reads the arguments (the program's name first). Texts are Italian once a ParserTranslator is
 // installed.
-CommandLine ParseCommandLine(const QStringList &arguments, const QString &defaultDataFolder);
+[[nodiscard]] CommandLine parseCommandLine(const QStringList &arguments,
+                                           const QString &defaultDataFolder);
 
 // "Calendario-2027.pdf", or "Calendario-2027-10.pdf" for one month.
-QString DefaultPdfName(int year, int month);
+QString defaultPdfName(int year, int month);
 
 } // namespace velaria

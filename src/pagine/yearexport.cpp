@@ -1,5 +1,6 @@
 #include "yearexport.h"
 
+#include "calendardate.h"
 #include "datafiles.h"
 #include "pagecomposer.h"
 #include "pageoutput.h"
@@ -12,35 +13,33 @@ namespace velaria {
 
 YearExport::YearExport(PagineOptions options) : m_options(std::move(options))
 {
-    m_recurrences.readLines(ReadRecurrenceLines(m_options.dataFolder));
-    m_banner = ReadBanner(m_options.dataFolder, MakerHost());
-    m_pictures = ReadPictureList(m_options.dataFolder);
-}
-
-void YearExport::compose(int month, MonthPage &page)
-{
-    compose(month, page, m_cache);
+    const RecurrenceLines recurrences = readRecurrenceLines(m_options.dataFolder);
+    m_recurrences.readLines(recurrences.lines);
+    m_recurrenceError = recurrences.error;
+    m_banner = readBanner(m_options.dataFolder, makerHost());
+    m_pictures = readPictureList(m_options.dataFolder);
 }
 
 void YearExport::compose(int month, MonthPage &page, PictureCache &cache) const
 {
-    PageContent content = PageForMonth(m_options.year, month, m_banner, m_recurrences);
+    PageContent content{m_options.year, month, m_banner, m_recurrences, {}};
     const LoadedPicture picture =
-        LoadMonthPicture(cache, m_pictures.paths[static_cast<std::size_t>(month - 1)]);
+        loadMonthPicture(cache, m_pictures.paths[static_cast<std::size_t>(month - 1)]);
     content.picture = picture.image;
     page.month = month;
-    page.name = content.NomeMese.trimmed();
-    page.caption = PageTitle(content).trimmed() + u' ' + content.AnnoMese;
+    page.name = pageFileName(month);
+    page.caption = monthTitle(month) + u' ' + pageYear(m_options.year);
     page.pictureError = picture.error;
-    ComposeSurface(content, Scala, page.canvas);
+    composeSurface(content, CanvasScale, page.canvas);
 }
 
 ExitStatus YearExport::run()
 {
-    // A picture list that is missing or unreadable names no picture at all: no page gets the
-    // picture it should have. Lines past the twelfth only earn a warning.
+    // A picture list that cannot be read names no picture at all: no page gets the picture it
+    // should have. Lines past the twelfth only earn a warning. No picture list at all is a
+    // calendar whose pictures were never chosen: pages without pictures, as asked.
     bool pictureMissing = false;
-    if (!m_pictures.error.isEmpty()) {
+    if (!m_pictures.error.isEmpty() && !m_pictures.missing) {
         const bool noPaths = std::all_of(m_pictures.paths.begin(), m_pictures.paths.end(),
                                          [](const QString &path) { return path.isEmpty(); });
         if (noPaths) {
@@ -49,6 +48,11 @@ ExitStatus YearExport::run()
         } else {
             message(QStringLiteral("Attenzione: ") + m_pictures.error + u'.');
         }
+    }
+
+    if (!m_recurrenceError.isEmpty()) {
+        message(QStringLiteral("Attenzione: ") + m_recurrenceError +
+                QStringLiteral("; le pagine sono composte senza ricorrenze."));
     }
 
     PageOutput output(m_options);

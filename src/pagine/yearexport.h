@@ -1,7 +1,7 @@
 #pragma once
 
 #include "datafiles.h"
-#include "pagecontent.h"
+#include "pagecomposer.h"
 #include "pagineoptions.h"
 #include "picturecache.h"
 #include "recurrences.h"
@@ -17,7 +17,7 @@ namespace velaria {
 struct MonthPage
 {
     int month = 0;
-    QString name;    // "OTTOBRE": the month name in capitals, the bitmap's name
+    QString name;    // "OTTOBRE": the bitmap's name
     QString caption; // "Ottobre 2027"
     QImage canvas;
     QString pictureError; // empty when the picture was drawn or none was asked for
@@ -38,24 +38,20 @@ public:
     void setProgressHandler(Report report) { m_progress = std::move(report); }
 
     // Composes and writes every page; returns the exit status.
-    ExitStatus run();
-
-    // The page of one month (1 to 12), composed into `page`, whose canvas memory is used
-    // again.
-    void compose(int month, MonthPage &page);
+    [[nodiscard]] ExitStatus run();
 
 private:
-    // The same with a picture cache of the caller's: pages are composed on several threads
-    // at once, each with its own cache.
+    // The page of one month (1 to 12), composed into `page`, whose canvas memory is used
+    // again. Pages are composed on several threads at once, each with its own picture cache.
     void compose(int month, MonthPage &page, PictureCache &cache) const;
     void message(const QString &text) const;
     void progress(const QString &text) const;
 
     PagineOptions m_options;
     RecurrenceTable m_recurrences;
+    QString m_recurrenceError; // why the recurrence file could not be read
     QString m_banner;
     PictureList m_pictures;
-    PictureCache m_cache;
     Report m_message;
     Report m_progress;
 };

@@ -5,7 +5,7 @@
 
 namespace velaria {
 
-QImage VelariaIconImage(int size)
+QImage velariaIconImage(int size)
 {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -43,11 +43,11 @@ QImage VelariaIconImage(int size)
     return image;
 }
 
-QIcon VelariaIcon()
+QIcon velariaIcon()
 {
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(QPixmap::fromImage(VelariaIconImage(size)));
+        icon.addPixmap(QPixmap::fromImage(velariaIconImage(size)));
     return icon;
 }
 

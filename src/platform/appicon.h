@@ -6,7 +6,7 @@
 namespace velaria {
 
 // The program's icon: a calendar leaf with a red header, drawn at any size.
-QImage VelariaIconImage(int size);
-QIcon VelariaIcon();
+QImage velariaIconImage(int size);
+QIcon velariaIcon();
 
 } // namespace velaria

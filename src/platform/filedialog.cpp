@@ -1,10 +1,12 @@
 #include "filedialog.h"
 
+#include "windowplacement.h"
+
 #include <QDir>
-#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPointer>
+#include <QStandardPaths>
 #include <QWidget>
 
 #include <cmath>
@@ -20,49 +22,39 @@ QStringList &previousChoice()
     return files;
 }
 
-// Centres a dialog over its owner when it is first shown, also where that puts it partly off
-// the screen: the owner is where the user looks.
-class CentreOverOwner : public QObject
+// The dialog's frame centred over the owner window's frame, also where that puts it partly
+// off the screen: the owner is where the user looks. Halves go to the even neighbour.
+QPoint centredOver(const QWidget *owner, QSize frame)
 {
-public:
-    CentreOverOwner(QWidget *dialog, QWidget *owner) : QObject(dialog), m_owner(owner)
-    {
-        dialog->installEventFilter(this);
-    }
-
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Show && m_owner) {
-            auto *dialog = static_cast<QWidget *>(watched);
-            const QRect owner = m_owner->window()->frameGeometry();
-            const QRect frame = dialog->frameGeometry();
-            // Halves go to the even neighbour, as the default rounding mode does.
-            const double x = owner.left() + owner.width() / 2.0 - frame.width() / 2.0;
-            const double y = owner.top() + owner.height() / 2.0 - frame.height() / 2.0;
-            dialog->move(static_cast<int>(std::nearbyint(x)), static_cast<int>(std::nearbyint(y)));
-            dialog->removeEventFilter(this);
-        }
-        return false;
-    }
-
-private:
-    QPointer<QWidget> m_owner;
-};
+    const QRect over = owner->window()->frameGeometry();
+    const double x = over.left() + over.width() / 2.0 - frame.width() / 2.0;
+    const double y = over.top() + over.height() / 2.0 - frame.height() / 2.0;
+    return {static_cast<int>(std::nearbyint(x)), static_cast<int>(std::nearbyint(y))};
+}
 
 } // namespace
 
-QString FilterText(const FiltroFile &filtro)
+QString filterText(const FileFilter &filter)
 {
-    return QStringLiteral("%1 (%2)").arg(filtro.descrizione, filtro.modelli.join(u' '));
+    return QStringLiteral("%1 (%2)").arg(filter.description, filter.patterns.join(u' '));
 }
 
-FileScelti ApriFile(QWidget *owner, const RichiestaApri &richiesta)
+QString picturesFolder()
+{
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
+        return pictures;
+    return QDir::homePath();
+}
+
+QStringList chooseFiles(QWidget *owner, const OpenFileRequest &request)
 {
     QStringList filters;
-    for (const FiltroFile &filtro : richiesta.filtri)
-        filters << FilterText(filtro);
+    for (const FileFilter &filter : request.filters)
+        filters << filterText(filter);
 
-    QFileDialog dialog(owner, richiesta.titolo, richiesta.cartellaIniziale);
+    const QString folder = request.folder.isEmpty() ? picturesFolder() : request.folder;
+    QFileDialog dialog(owner, request.title, folder);
     dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails |
                       QFileDialog::DontResolveSymlinks);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -71,31 +63,22 @@ FileScelti ApriFile(QWidget *owner, const RichiestaApri &richiesta)
         dialog.setNameFilters(filters);
         dialog.selectNameFilter(filters.first());
     }
-    // The folder of the last choice wins over the caller's folder.
+    // The folder of the last choice wins over the request's folder.
     if (!previousChoice().isEmpty()) {
         const QFileInfo last(previousChoice().first());
         dialog.setDirectory(last.absolutePath());
         dialog.selectFile(last.fileName());
     }
-    new CentreOverOwner(&dialog, owner);
+    placeByFrame(&dialog, [over = QPointer<QWidget>(owner)](QSize frame, QRect available) {
+        return over ? centredOver(over, frame) : centred(frame, available);
+    });
 
-    FileScelti result;
     if (dialog.exec() != QDialog::Accepted)
-        return result;
+        return {};
     const QStringList chosen = dialog.selectedFiles();
-    if (chosen.isEmpty())
-        return result;
-    previousChoice() = chosen;
-
-    const QString folder = QFileInfo(chosen.first()).absolutePath();
-    for (const QString &path : chosen)
-        result.Nomi << QFileInfo(path).fileName();
-    result.Quanti = static_cast<qint16>(std::min<qsizetype>(result.Nomi.size(), 32767));
-    result.Cartella = folder;
-    if (result.Quanti == 1 && !result.Cartella.endsWith(u'/'))
-        result.Cartella += u'/';
-    result.Annullato = false;
-    return result;
+    if (!chosen.isEmpty())
+        previousChoice() = chosen;
+    return chosen;
 }
 
 } // namespace velaria

@@ -6,39 +6,33 @@
 
 class QWidget;
 
-// The file-open dialog of the program: Qt's own dialog, centred over its owner, several files
-// allowed, the previous choice entered again on the next call.
+// The file-open dialog of the program: Qt's own dialog, centred over its owner's frame,
+// several files allowed, the previous choice entered again on the next call.
 namespace velaria {
 
 // One entry of the dialog's type list: the text shown and the name patterns it lets through.
-struct FiltroFile
+struct FileFilter
 {
-    QString descrizione;
-    QStringList modelli;
+    QString description;
+    QStringList patterns;
 };
 
-struct RichiestaApri
+struct OpenFileRequest
 {
-    QString titolo;
-    QList<FiltroFile> filtri; // the first one is selected when the dialog opens
-    QString cartellaIniziale;
+    QString title;
+    QList<FileFilter> filters; // the first one is selected when the dialog opens
+    // Where the dialog opens when nothing was chosen before; empty for the user's pictures.
+    QString folder;
 };
 
-// The chosen files. One file: `Cartella` ends with a separator and `Nomi` holds its name.
-// Several files: `Cartella` has no trailing separator and `Nomi` holds the names in the order
-// the user gave them. Cancelled: nothing chosen, `Cartella` empty.
-struct FileScelti
-{
-    qint16 Quanti = 0;
-    QStringList Nomi;
-    QString Cartella;
-    bool Annullato = true;
-};
-
-// Shows the dialog modally over `owner` and returns what the user chose.
-FileScelti ApriFile(QWidget *owner, const RichiestaApri &richiesta);
+// Shows the dialog modally over `owner` and returns the chosen files as absolute paths, in
+// the order the user gave them; nothing when the user cancelled.
+[[nodiscard]] QStringList chooseFiles(QWidget *owner, const OpenFileRequest &request);
 
 // The dialog's filter text for one entry: "description (pattern pattern ...)".
-QString FilterText(const FiltroFile &filtro);
+QString filterText(const FileFilter &filter);
+
+// The user's pictures folder, or the home folder when there is none.
+QString picturesFolder();
 
 } // namespace velaria

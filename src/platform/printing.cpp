@@ -1,28 +1,31 @@
 #include "printing.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QImageWriter>
+#include "pagefiles.h"
+
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
-#include <QStandardPaths>
+
+#include <memory>
 
 namespace velaria {
 
 namespace {
-
-constexpr double TwipsPerInch = 1440.0;
 
 QString quoted(const QString &text)
 {
     return QStringLiteral("\"%1\"").arg(text);
 }
 
-} // namespace
+// The system's default printer set up for pages on `paper`, each page painted from the
+// corner of the printable area; or no printer and an Italian description of why not.
+struct DefaultPrinter
+{
+    std::unique_ptr<QPrinter> printer;
+    QString error;
+};
 
-DefaultPrinter OpenDefaultPrinter(QPageSize::PageSizeId paper, const QString &documentName)
+DefaultPrinter openDefaultPrinter(QPageSize::PageSizeId paper, const QString &documentName)
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull()) {
@@ -51,25 +54,17 @@ DefaultPrinter OpenDefaultPrinter(QPageSize::PageSizeId paper, const QString &do
     return {std::move(printer), {}};
 }
 
-void PaintPageOn(QPainter &painter, const QImage &page, const QRectF &place)
-{
-    const QPaintDevice *device = painter.device();
-    const double scaleX = device->logicalDpiX() / TwipsPerInch;
-    const double scaleY = device->logicalDpiY() / TwipsPerInch;
-    painter.drawImage(QRectF(place.x() * scaleX, place.y() * scaleY, place.width() * scaleX,
-                             place.height() * scaleY),
-                      page);
-}
+} // namespace
 
-QString StampaPagina(const QImage &page, QPageSize::PageSizeId paper, const QRectF &place)
+QString printPage(const QImage &page, const SheetPlacement &sheet)
 {
     if (page.isNull())
         return QStringLiteral("Non c'è nessuna pagina da stampare: l'immagine è vuota.");
-    if (!place.isValid())
+    if (!sheet.place.isValid())
         return QStringLiteral("La posizione della pagina sul foglio non è valida.");
 
     const DefaultPrinter target =
-        OpenDefaultPrinter(paper, QStringLiteral("Pagina del calendario"));
+        openDefaultPrinter(sheet.paper, QStringLiteral("Pagina del calendario"));
     if (!target.printer)
         return target.error;
     QPrinter &printer = *target.printer;
@@ -78,55 +73,9 @@ QString StampaPagina(const QImage &page, QPageSize::PageSizeId paper, const QRec
     QPainter painter;
     if (!painter.begin(&printer))
         return QStringLiteral("Impossibile avviare la stampa su %1.").arg(name);
-    PaintPageOn(painter, page, place);
+    paintPageInto(painter, page, sheet.place);
     if (!painter.end() || printer.printerState() == QPrinter::Error)
         return QStringLiteral("La stampa su %1 non è stata completata.").arg(name);
-    return {};
-}
-
-QString CartellaSpeciale()
-{
-#ifdef Q_OS_WIN
-    // The desktop that every user of the computer shares.
-    const QString shared = qEnvironmentVariable("PUBLIC");
-    const QString folder = shared.isEmpty() ? QString() : shared + QStringLiteral("\\Desktop");
-#else
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-#endif
-    if (folder.isEmpty())
-        return {};
-    QString path = QDir::toNativeSeparators(folder);
-    if (!path.endsWith(QDir::separator()))
-        path += QDir::separator();
-    return path;
-}
-
-QString SaveBitmap(const QImage &image, const QString &path)
-{
-    const QString name = quoted(QDir::toNativeSeparators(path));
-    if (image.isNull())
-        return QStringLiteral("Impossibile salvare %1: la pagina è vuota.").arg(name);
-
-    // The new bitmap goes to a temporary file beside the old one, which it replaces only when
-    // it is whole.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return QStringLiteral("Impossibile salvare %1: la cartella %2 non esiste o non è "
-                              "scrivibile.")
-            .arg(name, quoted(QDir::toNativeSeparators(QFileInfo(path).absolutePath())));
-    }
-    QImageWriter writer(&file, QByteArrayLiteral("bmp"));
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    if (!writer.write(rgb)) {
-        file.cancelWriting();
-        return QStringLiteral("Impossibile salvare %1: errore di scrittura (disco pieno?).")
-            .arg(name);
-    }
-    if (!file.commit()) {
-        return QStringLiteral("Impossibile salvare %1: il file non è stato scritto per intero "
-                              "(disco pieno?).")
-            .arg(name);
-    }
     return {};
 }
 

@@ -6,7 +6,7 @@
 
 namespace velaria {
 
-WebWindow::WebWindow(const QUrl &page, QWidget *parent) : QWidget(parent, Qt::Window), m_page(page)
+WebWindow::WebWindow(const QUrl &page, QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Finestra di navigazione"));
@@ -14,18 +14,14 @@ WebWindow::WebWindow(const QUrl &page, QWidget *parent) : QWidget(parent, Qt::Wi
     setAttribute(Qt::WA_DeleteOnClose);
     resize(px(ClientWidth), px(ClientHeight));
 
-    m_webBrowser1 = new WebBrowser(this);
-    m_webBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
-    m_webBrowser1->move(px(BrowserLeft), px(BrowserTop));
-    Form_Load();
-}
-
-void WebWindow::Form_Load()
-{
+    m_browser = new WebBrowser(this);
+    m_browser->setObjectName(QStringLiteral("WebBrowser1"));
+    m_browser->setAccessibleName(QStringLiteral("Pagina del sito"));
+    m_browser->move(px(BrowserLeft), px(BrowserTop));
     // The browser takes the inner size of the window; its corner stays where it is, so the
     // window does not follow later resizing.
-    m_webBrowser1->resize(width(), height());
-    m_webBrowser1->setUrl(m_page);
+    m_browser->resize(width(), height());
+    m_browser->setUrl(page);
 }
 
 } // namespace velaria

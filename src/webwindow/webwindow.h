@@ -22,10 +22,7 @@ public:
     explicit WebWindow(const QUrl &page, QWidget *parent = nullptr);
 
 private:
-    void Form_Load();
-
-    QUrl m_page;
-    WebBrowser *m_webBrowser1 = nullptr;
+    WebBrowser *m_browser = nullptr;
 };
 
 } // namespace velaria

@@ -6,9 +6,14 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QJsonObject>
+#include <QMessageBox>
 #include <QOpenGLContext>
 #include <QPluginLoader>
 #include <QtDebug>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 // Qt's setter of the context that all OpenGL contexts share; exported by Qt Gui for the browser
 // engine, which sets it itself when the program links it.
@@ -44,6 +49,19 @@ bool shareOpenGLContexts()
     return true;
 }
 
+// The engine refuses to run as root with its sandbox, and ends the whole process when asked to.
+bool engineRefusesToRun()
+{
+#ifdef Q_OS_UNIX
+    if (::geteuid() != 0)
+        return false;
+    return qEnvironmentVariableIntValue("QTWEBENGINE_DISABLE_SANDBOX") == 0 &&
+           !qEnvironmentVariable("QTWEBENGINE_CHROMIUM_FLAGS").contains(u"--no-sandbox");
+#else
+    return false;
+#endif
+}
+
 } // namespace
 
 WebWindowLauncher::~WebWindowLauncher()
@@ -51,7 +69,7 @@ WebWindowLauncher::~WebWindowLauncher()
     delete m_window;
 }
 
-QUrl WebWindowLauncher::HoroscopePage(const QString &makerHost)
+QUrl WebWindowLauncher::horoscopePage(const QString &makerHost)
 {
     return QUrl(QStringLiteral("http://") + makerHost + QStringLiteral("/oroscopo/"));
 }
@@ -67,13 +85,18 @@ QString WebWindowLauncher::pluginDirectory()
     return folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder;
 }
 
-void WebWindowLauncher::show(const QUrl &page)
+void WebWindowLauncher::show(const QUrl &page, QWidget *owner)
 {
     if (!m_window) {
         if (WebWindowFactory *factory = loadFactory()) {
             m_window = factory->createWebWindow(page);
         } else {
-            QDesktopServices::openUrl(page);
+            if (!QDesktopServices::openUrl(page))
+                QMessageBox::warning(owner, QStringLiteral("Finestra di navigazione"),
+                                     QStringLiteral("Impossibile aprire la pagina %1: né la "
+                                                    "finestra di navigazione né il browser "
+                                                    "possono essere avviati.")
+                                         .arg(page.toString()));
             return;
         }
     }
@@ -100,6 +123,11 @@ WebWindowFactory *WebWindowLauncher::loadFactory()
         QLatin1String(VelariaWebWindowFactory_iid)) {
         qWarning().noquote() << "Velaria: finestra web non disponibile:" << loader.fileName()
                              << "non è il plugin atteso." << loader.errorString();
+        return nullptr;
+    }
+    if (engineRefusesToRun()) {
+        qWarning("Velaria: il browser integrato non funziona come root, la pagina si apre nel "
+                 "browser.");
         return nullptr;
     }
     if (!shareOpenGLContexts()) {

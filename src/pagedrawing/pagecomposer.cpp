@@ -1,0 +1,203 @@
+#include "pagecomposer.h"
+
+#include "calendardate.h"
+#include "holidays.h"
+#include "pagesurface.h"
+#include "twips.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <array>
+
+namespace velaria {
+
+namespace {
+
+constexpr Rgb TitleColour{128, 0, 0};
+constexpr Rgb TitleRuleColour{128, 128, 128};
+constexpr Rgb RuleColour{0, 0, 0};
+constexpr Rgb BannerColour{224, 224, 224};
+constexpr Rgb BannerTextColour{64, 64, 64};
+constexpr Rgb Paper{255, 255, 255};
+
+const QString SansFont = QStringLiteral("Arial");
+const QString SerifFont = QStringLiteral("Times New Roman");
+
+constexpr int RuleLeft = 100;
+constexpr int RuleRight = 8000;
+constexpr int RowHeight = 350;
+// More characters than a day's label line shows across the whole page: a longer label (a
+// recurrence of megabytes in a damaged file) would only cost seconds to lay out.
+constexpr qsizetype LabelShown = 1000;
+
+// A column of the day block: its days and where their texts go.
+struct DayColumn
+{
+    int firstDay;
+    int lastDay; // the month's last day for the third column
+    int numberX;
+    int labelX;
+};
+
+constexpr std::array<DayColumn, 3> DayColumns = {
+    {{1, 10, 200, 550}, {11, 20, 2600, 3150}, {21, 31, 5300, 5850}}};
+
+// The first column moves a Sunday's one-digit number a little left, except the 1st.
+int sundayShift(int day)
+{
+    if (day == 1)
+        return 5;
+    if (day == 10)
+        return 0;
+    if (day < 10)
+        return -10;
+    return 5;
+}
+
+} // namespace
+
+QList<PageDayEntry> pageDays(const PageContent &page)
+{
+    QList<PageDayEntry> days;
+    if (page.month < 1 || page.month > 12)
+        return days;
+    const int last = monthLength(page.year, page.month);
+    for (std::size_t c = 0; c < DayColumns.size(); ++c) {
+        const DayColumn &column = DayColumns[c];
+        for (int day = column.firstDay; day <= std::min(column.lastDay, last); ++day) {
+            const QDate date(page.year, page.month, day);
+            PageDayEntry entry;
+            entry.day = day;
+            entry.column = static_cast<int>(c);
+            entry.row = day - column.firstDay + 1;
+            entry.weekday = weekdayName(date);
+            entry.sunday = mondayColumn(date) == 6;
+            entry.numberX = day == 10 ? 0 : column.numberX;
+            entry.colour = colours::Ordinary;
+            if (entry.sunday) {
+                entry.numberX += sundayShift(day);
+                entry.colour = colours::Sunday;
+            }
+            const PageDayMark mark = pageDayMark(page.recurrences, date);
+            if (mark.colour)
+                entry.colour = *mark.colour;
+            entry.label = mark.label;
+            entry.numberY = 6560 + RowHeight * entry.row;
+            entry.labelX = column.labelX;
+            entry.labelY = 6600 + RowHeight * entry.row;
+            days << entry;
+        }
+    }
+    return days;
+}
+
+int weekdayTop(int scale)
+{
+    return scale == 1 ? 6740 : 6770;
+}
+
+QSize surfaceSize(int scale)
+{
+    return {px(PageWidth * scale), px(PageHeight * scale)};
+}
+
+int picturePixelHeight(int scale)
+{
+    return px(PictureHeight * scale);
+}
+
+LoadedPicture loadMonthPicture(PictureCache &cache, const QString &path)
+{
+    if (path.trimmed().isEmpty())
+        return {};
+    return cache.load(path, picturePixelHeight(CanvasScale));
+}
+
+void drawPage(QPainter &painter, const PageContent &page, int scale)
+{
+    PageSurface surface(painter, scale);
+
+    // The month's picture, kept in proportion at 6000 twips high and centred across the page,
+    // however wide that makes it.
+    if (!page.picture.isNull() && page.picture.width() > 0 && page.picture.height() > 0) {
+        const double ratio = static_cast<double>(page.picture.height()) / page.picture.width();
+        const double height = PictureHeight;
+        const double width = height / ratio;
+        const double left = (PageWidth - width) / 2;
+        surface.drawPicture(page.picture, left, PictureTop, width, height);
+    }
+
+    // Title and year.
+    const QString title = pageTitle(page.month);
+    surface.setColour(TitleColour);
+    surface.setFontName(SansFont);
+    surface.setBold(false);
+    surface.setPosition(250, 6360);
+    surface.setFontSize(24);
+    surface.drawText(title);
+    surface.setPosition(6700, 6360);
+    surface.drawText(pageYear(page.year));
+
+    // Rules: under the title, between the rows, and the short one closing the eleventh row of
+    // the third column.
+    surface.fillBox(RuleLeft, 6900, RuleRight, 6900, TitleRuleColour);
+    for (int y = 7250; y <= 10400; y += RowHeight)
+        surface.fillBox(RuleLeft, y, RuleRight, y, RuleColour);
+    surface.fillBox(5400, 10750, RuleRight, 10750, RuleColour);
+
+    // The banner tab with its slanted end and its base line.
+    surface.fillBox(RuleLeft, 10600, 4300, 10950, BannerColour);
+    for (int k = 1; k <= 1000; ++k)
+        surface.fillBox(4300 + k, 10600 + k / 2.8, 4300 + k, 10950, BannerColour);
+    surface.fillBox(RuleLeft, 10950, RuleRight, 10950, BannerColour);
+
+    surface.setPosition(150, 10680);
+    surface.setBold(false);
+    surface.setFontSize(8);
+    surface.setColour(BannerTextColour);
+    surface.drawText(page.banner);
+
+    // The days.
+    surface.setFontName(SerifFont);
+    surface.setColour(colours::Ordinary);
+    const int weekdayRow = weekdayTop(scale);
+    for (const PageDayEntry &entry : pageDays(page)) {
+        surface.setPosition(entry.numberX, entry.numberY);
+        surface.setFontSize(18);
+        surface.setBold(entry.sunday);
+        surface.setColour(entry.colour);
+        surface.drawText(u' ' + QString::number(entry.day));
+
+        surface.setPosition(entry.labelX, entry.labelY);
+        surface.setBold(false);
+        surface.setFontSize(6);
+        surface.drawText(entry.label.left(LabelShown));
+
+        surface.setPosition(entry.labelX, weekdayRow + RowHeight * entry.row);
+        surface.setColour(colours::Ordinary);
+        surface.drawText(entry.weekday);
+    }
+}
+
+void composeSurface(const PageContent &page, int scale, QImage &surface)
+{
+    const QSize size = surfaceSize(scale);
+    if (surface.size() != size || surface.format() != QImage::Format_RGB32)
+        surface = QImage(size, QImage::Format_RGB32);
+    // 96 dots per inch: a point is 4/3 of a pixel, as on the screen the twips are made for.
+    surface.setDotsPerMeterX(3780);
+    surface.setDotsPerMeterY(3780);
+    surface.fill(toQColor(Paper));
+    QPainter painter(&surface);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    drawPage(painter, page, scale);
+}
+
+void composePage(const PageContent &page, ComposedPage &composed)
+{
+    composeSurface(page, CanvasScale, composed.canvas);
+    composeSurface(page, 1, composed.preview);
+}
+
+} // namespace velaria

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "colour.h"
+#include "pagecontent.h"
+#include "picturecache.h"
+
+#include <QImage>
+#include <QList>
+#include <QSize>
+#include <QString>
+
+class QPainter;
+
+// The printable calendar page of one month: the month's picture, the month name and year, the
+// days on ruled rows in three columns and the banner tab. One routine draws it on any surface;
+// positions are page twips (15 to a pixel of the preview), multiplied by the surface's scale.
+namespace velaria {
+
+// The print canvas is this many times the preview.
+inline constexpr int CanvasScale = 4;
+
+// The preview page, twips.
+inline constexpr int PageWidth = 8205;
+inline constexpr int PageHeight = 11025;
+
+// The month picture: its top and height on the page, twips.
+inline constexpr int PictureTop = 250;
+inline constexpr int PictureHeight = 6000;
+
+// One day of the page, in preview twips.
+struct PageDayEntry
+{
+    int day = 0;
+    int column = 0;  // 0 to 2
+    int row = 0;     // 1 to 11 within its column
+    int numberX = 0; // Sunday shift included
+    int numberY = 0;
+    int labelX = 0;
+    int labelY = 0;
+    bool sunday = false;
+    Rgb colour;      // number and label
+    QString label;   // holiday or recurrence, may be empty
+    QString weekday; // the weekday name printed under the label
+};
+
+// The days as the page prints them, column by column.
+QList<PageDayEntry> pageDays(const PageContent &page);
+
+// Top of the weekday names' first row on a surface of this scale, twips before scaling: the
+// canvas sets them a little lower than the preview.
+int weekdayTop(int scale);
+
+// Size in pixels of a surface of this scale.
+QSize surfaceSize(int scale);
+
+// The picture's height in pixels on a surface of this scale: what a decoded picture needs at
+// most.
+int picturePixelHeight(int scale);
+
+// The month's picture at the size the print canvas needs. An empty (or blank) path is no
+// picture and no failure; a failure leaves a null image and a description naming the file.
+[[nodiscard]] LoadedPicture loadMonthPicture(PictureCache &cache, const QString &path);
+
+// Draws the whole page on a cleared surface of this scale.
+void drawPage(QPainter &painter, const PageContent &page, int scale);
+
+// A white surface of this scale with the page drawn on it, made in `surface`, whose memory is
+// used again when it already has the size: a page is some 26 MB, and fresh memory of that size
+// costs more than drawing the page.
+void composeSurface(const PageContent &page, int scale, QImage &surface);
+
+// The page on both surfaces: the print canvas at `CanvasScale` and the preview.
+struct ComposedPage
+{
+    QImage canvas;
+    QImage preview;
+};
+void composePage(const PageContent &page, ComposedPage &composed);
+
+} // namespace velaria

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "colour.h"
+
+#include <QColor>
+#include <QFont>
+#include <QPointF>
+#include <QString>
+
+class QImage;
+class QPainter;
+
+namespace velaria {
+
+// A drawing surface in page twips: coordinates, sizes and font sizes are multiplied by the
+// surface's scale and divided by 15 twips to the pixel. It keeps a text position, a font and
+// a drawing colour between operations, as the page composer expects.
+class PageSurface
+{
+public:
+    PageSurface(QPainter &painter, int scale);
+
+    // Twips of the preview page to pixels of this surface, not rounded.
+    double toPixels(double twips) const;
+    // The pixel row or column that a line at this place occupies.
+    int pixelAt(double twips) const;
+
+    void setPosition(double x, double y);
+    void setFontName(const QString &family);
+    void setFontSize(double points);
+    void setBold(bool bold);
+    void setColour(Rgb colour);
+
+    // The text with its top-left corner at the text position, in the current font and colour.
+    void drawText(const QString &text);
+
+    // A filled box between two corners, both included; with equal y (or x) values it is a
+    // line one pixel thick at this surface's resolution.
+    void fillBox(double x1, double y1, double x2, double y2, Rgb colour);
+
+    // The picture stretched into the rectangle; nothing for a null picture.
+    void drawPicture(const QImage &picture, double left, double top, double width, double height);
+
+private:
+    QPainter &m_painter;
+    int m_scale;
+    QPointF m_position;
+    QFont m_font;
+    QColor m_colour;
+};
+
+} // namespace velaria

@@ -1,0 +1,202 @@
+#include "picturecache.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <cmath>
+#include <cstring>
+
+namespace velaria {
+
+namespace {
+
+QString failure(const QString &path, const QString &reason)
+{
+    return QStringLiteral("Impossibile caricare l'immagine \"%1\": %2.")
+        .arg(QDir::toNativeSeparators(path), reason);
+}
+
+QString readerReason(QImageReader::ImageReaderError error)
+{
+    switch (error) {
+    case QImageReader::FileNotFoundError:
+        return QStringLiteral("il file non esiste");
+    case QImageReader::DeviceError:
+        return QStringLiteral("il file non può essere letto");
+    case QImageReader::UnsupportedFormatError:
+        return QStringLiteral("il file non è un'immagine JPEG, BMP o PNG");
+    case QImageReader::InvalidDataError:
+        return QStringLiteral("i dati dell'immagine sono danneggiati");
+    case QImageReader::UnknownError:
+        break;
+    }
+    return QStringLiteral("errore sconosciuto nella lettura dell'immagine");
+}
+
+// Whether decoding a picture of this size whole would pass the reader's memory limit.
+bool withinAllocationLimit(QSize size)
+{
+    const int limitMb = QImageReader::allocationLimit();
+    if (limitMb <= 0 || !size.isValid())
+        return true;
+    const double bytes = 4.0 * size.width() * size.height();
+    return bytes <= limitMb * 1024.0 * 1024.0;
+}
+
+// Whether the JPEG data runs from its start marker through every segment and scan to its end
+// marker. Data past the end marker (a camera's trailer) does not matter.
+bool jpegIsComplete(const uchar *data, qint64 size)
+{
+    if (size < 4 || data[0] != 0xFF || data[1] != 0xD8)
+        return false;
+    qint64 at = 2;
+    while (at < size) {
+        // Bytes between segments are skipped, as the decoder does.
+        if (data[at] != 0xFF) {
+            const void *next = std::memchr(data + at, 0xFF, static_cast<std::size_t>(size - at));
+            if (!next)
+                return false;
+            at = static_cast<const uchar *>(next) - data;
+        }
+        while (at < size && data[at] == 0xFF)
+            ++at;
+        if (at >= size)
+            return false;
+        const uchar marker = data[at++];
+        if (marker == 0xD9)
+            return true;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
+            continue; // no length follows
+        if (at + 2 > size)
+            return false;
+        const int length = (data[at] << 8) | data[at + 1];
+        if (length < 2)
+            return false;
+        at += length;
+        if (marker != 0xDA)
+            continue;
+        // The scan's coded data: up to the next marker that is neither a stuffed 0xFF nor a
+        // restart.
+        for (;;) {
+            if (at >= size)
+                return false;
+            const void *next = std::memchr(data + at, 0xFF, static_cast<std::size_t>(size - at));
+            if (!next)
+                return false;
+            at = static_cast<const uchar *>(next) - data;
+            if (at + 1 >= size)
+                return false;
+            const uchar following = data[at + 1];
+            if (following == 0xFF) {
+                ++at;
+                continue;
+            }
+            if (following == 0x00 || (following >= 0xD0 && following <= 0xD7)) {
+                at += 2;
+                continue;
+            }
+            break;
+        }
+    }
+    return false;
+}
+
+// Whether the JPEG file at `path` is whole; a file that cannot be read here is left to the
+// decoder to report.
+bool jpegFileIsComplete(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return true;
+    const qint64 size = file.size();
+    if (const uchar *mapped = file.map(0, size)) {
+        const bool complete = jpegIsComplete(mapped, size);
+        file.unmap(const_cast<uchar *>(mapped));
+        return complete;
+    }
+    const QByteArray bytes = file.readAll();
+    return jpegIsComplete(reinterpret_cast<const uchar *>(bytes.constData()), bytes.size());
+}
+
+} // namespace
+
+PictureCache::PictureCache(int capacity) : m_capacity(std::max(1, capacity)) {}
+
+LoadedPicture PictureCache::load(const QString &path, int height)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {{}, failure(path, QStringLiteral("il file non esiste"))};
+    if (!info.isFile())
+        return {{}, failure(path, QStringLiteral("non è un file"))};
+
+    const QDateTime modified = info.lastModified();
+    for (qsizetype i = 0; i < m_entries.size(); ++i) {
+        const Entry &entry = m_entries.at(i);
+        if (entry.path == path && entry.modified == modified && entry.size == info.size() &&
+            entry.height == height) {
+            m_entries.move(i, 0);
+            return {m_entries.first().image, {}};
+        }
+    }
+
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QSize stored = reader.size();
+    // The format as the file's start tells it; once the picture is read the reader no longer
+    // says.
+    const QByteArray format = reader.format();
+    // What the reader holds while decoding: the reduced size for a JPEG, which decodes reduced,
+    // the whole picture otherwise (other formats that take a size still decode it whole first).
+    QSize decoded = stored;
+    if (stored.isValid() && height > 0) {
+        const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
+        const QSize wanted = decodeSize(stored, format, turned, height);
+        if (wanted != stored) {
+            reader.setScaledSize(wanted);
+            if (format == "jpeg")
+                decoded = wanted;
+        }
+    }
+    QImage image = reader.read();
+    if (image.isNull()) {
+        if (!withinAllocationLimit(decoded))
+            return {{},
+                    failure(path, QStringLiteral("l'immagine è troppo grande (%1 x %2 pixel)")
+                                      .arg(stored.width())
+                                      .arg(stored.height()))};
+        return {{}, failure(path, readerReason(reader.error()))};
+    }
+    if (format == "jpeg" && !jpegFileIsComplete(path))
+        return {{}, failure(path, QStringLiteral("l'immagine è incompleta o danneggiata"))};
+    image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                            : QImage::Format_RGB32);
+
+    m_entries.prepend({path, modified, info.size(), height, image});
+    while (m_entries.size() > m_capacity)
+        m_entries.removeLast();
+    return {image, {}};
+}
+
+QSize PictureCache::decodeSize(QSize stored, const QByteArray &format, bool turned, int height)
+{
+    const int uprightHeight = turned ? stored.width() : stored.height();
+    if (uprightHeight <= height)
+        return stored;
+    // A JPEG decodes fastest at a half, a quarter or an eighth of its size; the one that still
+    // leaves nine tenths of the height needed is close enough for the last smooth step.
+    if (format == "jpeg") {
+        for (int denominator : {8, 4, 2}) {
+            if (uprightHeight / denominator >= height * 9 / 10)
+                return {stored.width() / denominator, stored.height() / denominator};
+        }
+        return stored;
+    }
+    const double factor = static_cast<double>(height) / uprightHeight;
+    return {std::max(1, static_cast<int>(std::lround(stored.width() * factor))),
+            std::max(1, static_cast<int>(std::lround(stored.height() * factor)))};
+}
+
+} // namespace velaria
