@@ -19,7 +19,8 @@ const QString PortableMarker = QStringLiteral("portable");
 QString defaultDataFolder()
 {
     const QString programFolder = QCoreApplication::applicationDirPath();
-    if (!programFolder.isEmpty() && QFileInfo(QDir(programFolder).filePath(PortableMarker)).isFile())
+    if (!programFolder.isEmpty() &&
+        QFileInfo(QDir(programFolder).filePath(PortableMarker)).isFile())
         return programFolder;
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }

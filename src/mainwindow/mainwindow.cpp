@@ -5,6 +5,7 @@
 #include "calendarstate.h"
 #include "clickable.h"
 #include "datafiles.h"
+#include "icalendar.h"
 #include "monthgrid.h"
 #include "pagewindow.h"
 #include "recurrenceeditor.h"
@@ -12,9 +13,13 @@
 #include "twips.h"
 #include "windowplacement.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLayout>
@@ -22,6 +27,9 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QSaveFile>
+#include <QSpinBox>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
 
@@ -55,6 +63,12 @@ constexpr std::array<Column, 7> Columns = {{{0, 270, 555, HeadingBlue, 60, 885},
 constexpr std::array<QStringView, 7> WeekdayFullNames = {
     u"lunedì", u"martedì", u"mercoledì", u"giovedì", u"venerdì", u"sabato", u"domenica"};
 
+QString documentsFolder()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return folder.isEmpty() ? QDir::homePath() : folder;
+}
+
 void setTextColour(QWidget *widget, const QColor &colour)
 {
     QPalette colours = widget->palette();
@@ -78,12 +92,11 @@ QPushButton *hiddenButton(const QString &text, const char *name, QRect place, QW
 
 } // namespace
 
-MainWindow::MainWindow(CalendarState &state, QWidget *parent)
-    : QMainWindow(parent), m_state(state)
+MainWindow::MainWindow(CalendarState &state, QWidget *parent) : QMainWindow(parent), m_state(state)
 {
     setObjectName(QStringLiteral("form1"));
-    setWindowTitle(QStringLiteral("Velaria ver. %1 - calendario perpetuo italiano")
-                       .arg(programVersion()));
+    setWindowTitle(
+        QStringLiteral("Velaria ver. %1 - calendario perpetuo italiano").arg(programVersion()));
     setWindowIcon(velariaIcon());
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     setAccessibleName(QStringLiteral("Velaria, calendario perpetuo"));
@@ -115,11 +128,11 @@ MainWindow::MainWindow(CalendarState &state, QWidget *parent)
         line->setToolTip(QStringLiteral("Festività"));
     }
 
-    auto *previous = hiddenButton(QStringLiteral("<<"), "Command4",
-                                  twipsRect(2010, 4770, 1245, 315), m_client);
+    auto *previous =
+        hiddenButton(QStringLiteral("<<"), "Command4", twipsRect(2010, 4770, 1245, 315), m_client);
     connect(previous, &QPushButton::clicked, this, [this] { m_state.stepMonths(-1); });
-    auto *next = hiddenButton(QStringLiteral(">>"), "Command5", twipsRect(3570, 4770, 1245, 315),
-                              m_client);
+    auto *next =
+        hiddenButton(QStringLiteral(">>"), "Command5", twipsRect(3570, 4770, 1245, 315), m_client);
     connect(next, &QPushButton::clicked, this, [this] { m_state.stepMonths(+1); });
 
     m_editor = new RecurrenceEditor(m_state, m_client);
@@ -282,6 +295,12 @@ void MainWindow::buildMenu()
     QAction *openFile = recurrences->addAction(QStringLiteral("&Apri il file"));
     openFile->setObjectName(QStringLiteral("ricorrenze"));
     connect(openFile, &QAction::triggered, this, &MainWindow::openRecurrenceFile);
+    QAction *exportIcs = recurrences->addAction(QStringLiteral("&Esporta in iCalendar (.ics)…"));
+    exportIcs->setObjectName(QStringLiteral("esportaIcs"));
+    connect(exportIcs, &QAction::triggered, this, &MainWindow::exportCalendar);
+    QAction *importIcs = recurrences->addAction(QStringLiteral("I&mporta da iCalendar (.ics)…"));
+    importIcs->setObjectName(QStringLiteral("importaIcs"));
+    connect(importIcs, &QAction::triggered, this, &MainWindow::importCalendar);
 
     QAction *pages = bar->addAction(QStringLiteral("&Pagina di creazione e stampa"));
     pages->setObjectName(QStringLiteral("CreaCale"));
@@ -407,6 +426,91 @@ void MainWindow::openRecurrenceFile()
                              QStringLiteral("Impossibile avviare un editor di testo per il "
                                             "file \"%1\".")
                                  .arg(QDir::toNativeSeparators(path)));
+}
+
+void MainWindow::exportCalendar()
+{
+    const int year = m_state.today().year();
+    QFileDialog dialog(this, QStringLiteral("Esporta le ricorrenze in iCalendar"),
+                       QDir(documentsFolder()).filePath(QStringLiteral("Ricorrenze.ics")),
+                       QStringLiteral("Calendari iCalendar (*.ics)"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("ics"));
+    // The national holidays of a range of years, in the same dialog.
+    auto *withHolidays = new QCheckBox(QStringLiteral("Anche le festività nazionali degli anni"));
+    auto *firstYear = new QSpinBox;
+    auto *lastYear = new QSpinBox;
+    for (QSpinBox *box : {firstYear, lastYear})
+        box->setRange(FirstYear, LastYear);
+    firstYear->setValue(year);
+    lastYear->setValue(year + 1);
+    firstYear->setAccessibleName(QStringLiteral("Dal"));
+    lastYear->setAccessibleName(QStringLiteral("Al"));
+    auto *holidayRow = new QHBoxLayout;
+    holidayRow->addWidget(withHolidays);
+    holidayRow->addWidget(firstYear);
+    holidayRow->addWidget(new QLabel(QStringLiteral("–")));
+    holidayRow->addWidget(lastYear);
+    holidayRow->addStretch();
+    if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout()))
+        grid->addLayout(holidayRow, grid->rowCount(), 0, 1, grid->columnCount());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+
+    std::optional<std::pair<int, int>> holidays;
+    if (withHolidays->isChecked())
+        holidays = std::minmax(firstYear->value(), lastYear->value());
+    const IcsExport exported = exportRecurrences(m_state.recurrenceLines(), year, holidays);
+    const QString path = dialog.selectedFiles().constFirst();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(exported.ics) != exported.ics.size() ||
+        !file.commit()) {
+        QMessageBox::warning(this, QStringLiteral("Esporta in iCalendar"),
+                             QStringLiteral("Impossibile scrivere il file \"%1\": %2")
+                                 .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return;
+    }
+    QString report = QStringLiteral("Ricorrenze esportate: %1.").arg(exported.exported);
+    if (exported.skipped > 0)
+        report += QStringLiteral("\nRighe non esportate (giorno inesistente o ripetuto): %1.")
+                      .arg(exported.skipped);
+    QMessageBox::information(this, QStringLiteral("Esporta in iCalendar"), report);
+}
+
+void MainWindow::importCalendar()
+{
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Importa da iCalendar"), documentsFolder(),
+        QStringLiteral("Calendari iCalendar (*.ics);;Tutti i file (*)"), nullptr,
+        QFileDialog::DontUseNativeDialog);
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    IcsImport imported;
+    if (!file.open(QIODevice::ReadOnly)) {
+        imported.error = QStringLiteral("Impossibile leggere il file \"%1\": %2")
+                             .arg(QDir::toNativeSeparators(path), file.errorString());
+    } else {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        imported = importRecurrences(file.read(IcsByteLimit + 1), m_editor->lines());
+        QApplication::restoreOverrideCursor();
+    }
+    if (!imported.error.isEmpty()) {
+        QMessageBox::warning(this, QStringLiteral("Importa da iCalendar"), imported.error);
+        return;
+    }
+    // The lines go into the editor's list; the file changes only when the user saves.
+    m_editor->addLines(imported.added);
+    openRecurrenceEditor();
+    QString report = QStringLiteral("Ricorrenze aggiunte all'elenco: %1 (salvare per "
+                                    "conservarle).\nGià presenti: %2.\nTralasciate: %3.")
+                         .arg(imported.added.size())
+                         .arg(imported.alreadyPresent)
+                         .arg(imported.skipped);
+    for (const QString &reason : imported.reasons)
+        report += QStringLiteral("\n- ") + reason;
+    QMessageBox::information(this, QStringLiteral("Importa da iCalendar"), report);
 }
 
 void MainWindow::openSite()

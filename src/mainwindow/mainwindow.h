@@ -61,6 +61,8 @@ private:
     void openRecurrenceEditor();
     void openPageWindow();
     void openRecurrenceFile();
+    void exportCalendar();
+    void importCalendar();
     void openSite();
 
     CalendarState &m_state;

@@ -21,8 +21,7 @@ class MonthGridAccessible : public QAccessibleWidget
 public:
     explicit MonthGridAccessible(MonthGrid *grid)
         : QAccessibleWidget(grid, QAccessible::Table), m_grid(grid)
-    {
-    }
+    {}
     ~MonthGridAccessible() override
     {
         for (QAccessible::Id id : m_cells) {
@@ -74,7 +73,10 @@ public:
     bool isValid() const override { return m_day <= m_grid->month().daysInMonth; }
     QObject *object() const override { return nullptr; }
     QWindow *window() const override { return m_grid->window()->windowHandle(); }
-    QAccessibleInterface *parent() const override { return QAccessible::queryAccessibleInterface(m_grid); }
+    QAccessibleInterface *parent() const override
+    {
+        return QAccessible::queryAccessibleInterface(m_grid);
+    }
     QAccessibleInterface *child(int) const override { return nullptr; }
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface *) const override { return -1; }
@@ -223,8 +225,8 @@ void MonthGrid::paintEvent(QPaintEvent *)
     painter.setFont(font());
     for (int d = 1; d <= m_month.daysInMonth; ++d) {
         const MonthDayCell &cell = m_month.days[static_cast<std::size_t>(d - 1)];
-        const QRectF box(cell.x / TwipsPerPixel, cell.y / TwipsPerPixel,
-                         CellWidth / TwipsPerPixel, CellHeight / TwipsPerPixel);
+        const QRectF box(cell.x / TwipsPerPixel, cell.y / TwipsPerPixel, CellWidth / TwipsPerPixel,
+                         CellHeight / TwipsPerPixel);
         painter.setPen(toQColor(cell.colour));
         painter.drawText(box, Qt::AlignCenter, QString::number(d));
     }

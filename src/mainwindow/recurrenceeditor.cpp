@@ -170,6 +170,12 @@ void RecurrenceEditor::setLines(const QStringList &lines)
         m_list->addItem(lineItem(line));
 }
 
+void RecurrenceEditor::addLines(const QStringList &lines)
+{
+    for (const QString &line : lines)
+        insertSorted(line);
+}
+
 QString RecurrenceEditor::lineAt(int row) const
 {
     return m_list->item(row)->data(Qt::UserRole).toString();

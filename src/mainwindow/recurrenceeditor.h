@@ -22,6 +22,8 @@ public:
     explicit RecurrenceEditor(CalendarState &state, QWidget *parent = nullptr);
 
     void setLines(const QStringList &lines);
+    // Adds lines to the list in their sorted places; nothing is saved until the user saves.
+    void addLines(const QStringList &lines);
     QStringList lines() const;
 
     // Adds the line of the three boxes; false when they do not make one.

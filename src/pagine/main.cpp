@@ -3,11 +3,15 @@
 
 #include "datafiles.h"
 #include "fonts.h"
+#include "icalendar.h"
 #include "pagineoptions.h"
 #include "parsertranslator.h"
 #include "yearexport.h"
 
 #include <QGuiApplication>
+
+#include <QDir>
+#include <QSaveFile>
 
 #include <cstdio>
 #include <cstring>
@@ -36,6 +40,22 @@ void withoutQtNotes(QtMsgType type, const QMessageLogContext &context, const QSt
         qtMessages(type, context, text);
 }
 
+// The year's holidays and recurrences as an iCalendar file.
+int writeCalendar(const velaria::PagineOptions &options)
+{
+    const velaria::RecurrenceLines recurrences = velaria::readRecurrenceLines(options.dataFolder);
+    if (!recurrences.error.isEmpty())
+        printTo(stderr, QStringLiteral("velaria-pagine: %1\n").arg(recurrences.error));
+    QSaveFile file(options.icsPath);
+    const QByteArray ics = velaria::yearCalendar(options.year, recurrences.lines);
+    if (!file.open(QIODevice::WriteOnly) || file.write(ics) != ics.size() || !file.commit()) {
+        printTo(stderr, QStringLiteral("velaria-pagine: Impossibile scrivere il file \"%1\": %2\n")
+                            .arg(QDir::toNativeSeparators(options.icsPath), file.errorString()));
+        return velaria::OutputFailed;
+    }
+    return velaria::Done;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -48,7 +68,7 @@ int main(int argc, char *argv[])
     // The calendar's own names: the user's data folder is the calendar's.
     QGuiApplication::setApplicationName(QStringLiteral("Velaria"));
     QGuiApplication::setOrganizationName(QStringLiteral("Velaria"));
-    QGuiApplication::setApplicationVersion(QStringLiteral(VELARIA_VERSION));
+    QGuiApplication::setApplicationVersion(velaria::programVersion());
     velaria::ParserTranslator translator;
     QCoreApplication::installTranslator(&translator);
     velaria::installFontSubstitutions();
@@ -67,6 +87,9 @@ int main(int argc, char *argv[])
     case velaria::CommandLine::Action::Run:
         break;
     }
+
+    if (!line.options.icsPath.isEmpty())
+        return writeCalendar(line.options);
 
     velaria::YearExport year(line.options);
     year.setMessageHandler([](const QString &text) {

@@ -119,11 +119,17 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &defaul
         QStringLiteral("stampa"),
         QStringLiteral("Invece del PDF, manda le pagine alla stampante predefinita, in un solo "
                        "lavoro di stampa."));
+    const QCommandLineOption icsOption(
+        QStringLiteral("ics"),
+        QStringLiteral("Invece delle pagine, le festività nazionali e le ricorrenze dell'anno "
+                       "come eventi in un file iCalendar, per altri programmi di calendario."),
+        QStringLiteral("FILE"));
     const QCommandLineOption folderOption(QStringLiteral("cartella"),
                                           QStringLiteral("La cartella dei file dati; se manca, %1.")
                                               .arg(QDir::toNativeSeparators(defaultDataFolder)),
                                           QStringLiteral("CARTELLA"));
-    parser.addOptions({monthOption, a3Option, pdfOption, bitmapOption, printOption, folderOption});
+    parser.addOptions(
+        {monthOption, a3Option, pdfOption, bitmapOption, printOption, icsOption, folderOption});
     // Qt's own help option adds --help-all for the toolkit's options, which do not apply to a
     // program that opens no window.
     const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
@@ -181,13 +187,21 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &defaul
     }
 
     const auto chosen = {parser.isSet(pdfOption), parser.isSet(bitmapOption),
-                         parser.isSet(printOption)};
+                         parser.isSet(printOption), parser.isSet(icsOption)};
     if (std::count(chosen.begin(), chosen.end(), true) > 1) {
-        return failure(QStringLiteral("Le opzioni --pdf, --immagini e --stampa si escludono a "
-                                      "vicenda: indicarne una sola."));
+        return failure(QStringLiteral("Le opzioni --pdf, --immagini, --stampa e --ics si "
+                                      "escludono a vicenda: indicarne una sola."));
     }
     options.a3 = parser.isSet(a3Option);
-    if (parser.isSet(bitmapOption)) {
+    if (parser.isSet(icsOption)) {
+        if (options.a3 || options.month != 0) {
+            return failure(QStringLiteral("L'opzione --ics scrive l'anno intero: non vale con "
+                                          "--mese e --a3."));
+        }
+        options.icsPath = parser.value(icsOption);
+        if (options.icsPath.isEmpty())
+            return failure(QStringLiteral("Manca il nome del file di --ics."));
+    } else if (parser.isSet(bitmapOption)) {
         if (options.a3) {
             return failure(QStringLiteral("L'opzione --a3 vale per il PDF e per la stampa, non "
                                           "per le bitmap di --immagini."));

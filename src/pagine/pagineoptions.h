@@ -27,6 +27,7 @@ struct PagineOptions
     bool a3 = false;
     PageTarget target = PageTarget::Pdf;
     QString pdfPath;      // the PDF file
+    QString icsPath;      // instead of pages, the year's holidays and recurrences as iCalendar
     QString bitmapFolder; // where the bitmaps go
     QString dataFolder;   // Ricorrenze.txt, Immagini.txt, pubblicita.txt
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QPoint>
-#include <QSize>
 #include <QRect>
+#include <QSize>
 
 #include <functional>
 
