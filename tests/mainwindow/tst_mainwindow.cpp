@@ -1,0 +1,331 @@
+#include "calendarstate.h"
+#include "mainwindow.h"
+#include "monthgrid.h"
+#include "testsupport.h"
+
+#include <QAccessible>
+#include <QDir>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace velaria;
+using namespace velaria::testing;
+
+// The main window offscreen, driven through its controls as a user drives it.
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void navigation_data();
+    void navigation();
+    void dateEntry_data();
+    void dateEntry();
+    void dayColours_data();
+    void dayColours();
+    void dayInformation();
+    void recurrenceEditor();
+    void unreadableRecurrencesAreKept();
+    void todayFollowsTheClock();
+    void accessibleDays();
+
+private:
+    void start(const QDate &shown);
+    template<typename T> T *control(const QString &name)
+    {
+        T *found = m_window->findChild<T *>(name);
+        if (!found)
+            qFatal("no control %s", qPrintable(name));
+        return found;
+    }
+    QString caption() { return control<QLabel>(QStringLiteral("lblMonth"))->text(); }
+
+    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<CalendarState> m_state;
+    std::unique_ptr<MainWindow> m_window;
+    QDate m_today{2026, 12, 7};
+};
+
+void TestMainWindow::init()
+{
+    m_today = QDate(2026, 12, 7);
+    m_folder = std::make_unique<QTemporaryDir>();
+    QVERIFY(writeBytes(m_folder->filePath(QStringLiteral("Ricorrenze.txt")),
+                       "12/13 - <v>Compleanno di Anna\r\n03/02 - <b>Onomastico\r\n"));
+}
+
+void TestMainWindow::start(const QDate &shown)
+{
+    m_state = std::make_unique<CalendarState>(m_folder->path());
+    m_state->setClock([this] { return m_today; });
+    m_state->load();
+    QVERIFY(m_state->setShownDate(shown));
+    m_window = std::make_unique<MainWindow>(*m_state);
+    m_window->show();
+    QApplication::setActiveWindow(m_window.get());
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestMainWindow::cleanup()
+{
+    m_window.reset();
+    m_state.reset();
+    m_folder.reset();
+}
+
+void TestMainWindow::navigation_data()
+{
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QString>("control"); // a control to click, or "key:N" for a key
+    QTest::addColumn<QDate>("to");
+
+    QTest::newRow("next, 31 January to leap February")
+        << QDate(2024, 1, 31) << "lblNext" << QDate(2024, 2, 29);
+    QTest::newRow("next, 31 January to common February")
+        << QDate(2023, 1, 31) << "lblNext" << QDate(2023, 2, 28);
+    QTest::newRow("previous, January to December")
+        << QDate(2024, 1, 15) << "lblPrev" << QDate(2023, 12, 15);
+    QTest::newRow("hidden next button") << QDate(2024, 12, 1) << "Command5" << QDate(2025, 1, 1);
+    QTest::newRow("hidden previous button")
+        << QDate(2024, 3, 31) << "Command4" << QDate(2024, 2, 29);
+    QTest::newRow("page down") << QDate(2024, 5, 5)
+                               << QString("key:%1").arg(Qt::Key_PageDown) << QDate(2024, 6, 5);
+    QTest::newRow("page up") << QDate(2024, 5, 5) << QString("key:%1").arg(Qt::Key_PageUp)
+                             << QDate(2024, 4, 5);
+    QTest::newRow("home, today's month")
+        << QDate(1990, 5, 5) << QString("key:%1").arg(Qt::Key_Home) << m_today;
+    QTest::newRow("no month after 9999")
+        << QDate(9999, 12, 31) << "lblNext" << QDate(9999, 12, 31);
+    QTest::newRow("no month before year 1") << QDate(1, 1, 1) << "lblPrev" << QDate(1, 1, 1);
+}
+
+void TestMainWindow::navigation()
+{
+    QFETCH(QDate, from);
+    QFETCH(QString, control);
+    QFETCH(QDate, to);
+    const QString what = control;
+    start(from);
+    if (what.startsWith(u"key:"))
+        QTest::keyClick(m_window.get(), Qt::Key(what.mid(4).toInt()));
+    else if (what.startsWith(u"Command"))
+        this->control<QPushButton>(what)->click();
+    else
+        QTest::mouseClick(this->control<QLabel>(what), Qt::LeftButton);
+    QCOMPARE(m_state->shownDate(), to);
+    const QString month = QLocale(QLocale::Italian).monthName(to.month()).toUpper();
+    QCOMPARE(caption(), QStringLiteral("%1  %2").arg(month).arg(to.year(), 4, 10, QChar(u'0')));
+}
+
+void TestMainWindow::dateEntry_data()
+{
+    QTest::addColumn<QStringList>("answers"); // typed in turn; the box reopens after a bad one
+    QTest::addColumn<QDate>("shown");
+
+    QTest::newRow("full date") << QStringList{"25/12/2030"} << QDate(2030, 12, 25);
+    QTest::newRow("two-digit year") << QStringList{"5.3.77"} << QDate(1977, 3, 5);
+    QTest::newRow("day and month") << QStringList{"1 4"} << QDate(2026, 4, 1);
+    QTest::newRow("no such day, then a date")
+        << QStringList{"31/2/2024", "29/2/2024"} << QDate(2024, 2, 29);
+    QTest::newRow("words, then cancel") << QStringList{"domani", ""} << QDate(2026, 12, 7);
+}
+
+void TestMainWindow::dateEntry()
+{
+    QFETCH(QStringList, answers);
+    QFETCH(QDate, shown);
+    start(m_today);
+    QStringList labels;
+    for (const QString &answer : answers) {
+        answerNextModal([answer, &labels](QWidget *modal) {
+            auto *box = qobject_cast<QInputDialog *>(modal);
+            if (!box) {
+                modal->close();
+                return;
+            }
+            labels << box->labelText();
+            if (answer.isEmpty()) {
+                box->reject();
+                return;
+            }
+            box->setTextValue(answer);
+            box->accept();
+        });
+    }
+    QTest::mouseDClick(control<QLabel>(QStringLiteral("lblMonth")), Qt::LeftButton);
+    QCOMPARE(m_state->shownDate(), shown);
+    QCOMPARE(labels.size(), answers.size());
+    for (qsizetype i = 1; i < labels.size(); ++i)
+        QVERIFY2(labels.at(i).startsWith(u"Data non valida"), qPrintable(labels.at(i)));
+}
+
+void TestMainWindow::dayColours_data()
+{
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<QColor>("colour");
+
+    QTest::newRow("Christmas") << QDate(2026, 12, 25) << QColor(255, 0, 0);
+    QTest::newRow("Sunday") << QDate(2026, 12, 6) << QColor(128, 0, 0);
+    QTest::newRow("weekday") << QDate(2026, 12, 9) << QColor(0, 0, 0);
+    QTest::newRow("green recurrence") << QDate(2026, 12, 13) << QColor(0, 192, 0);
+    QTest::newRow("Easter Monday") << QDate(2024, 4, 1) << QColor(255, 0, 0);
+}
+
+void TestMainWindow::dayColours()
+{
+    QFETCH(QDate, date);
+    QFETCH(QColor, colour);
+    start(date);
+    auto *grid = control<MonthGrid>(QStringLiteral("picMonth"));
+    const QImage image = grid->grab().toImage();
+    const QRect cell = grid->cellRect(date.day());
+    QVERIFY2(countColour(image, cell, colour) > 10, qPrintable(date.toString()));
+    for (const QColor &other : {QColor(255, 0, 0), QColor(128, 0, 0), QColor(0, 192, 0)}) {
+        if (other != colour)
+            QCOMPARE(countColour(image, cell, other), 0);
+    }
+}
+
+void TestMainWindow::dayInformation()
+{
+    start(QDate(2024, 3, 1)); // the 1st is a Friday
+    auto *line = control<QLabel>(QStringLiteral("Label4_1"));
+    const int height = m_window->height();
+    // The second row of Tuesday's column holds the 5th.
+    auto *tuesday = control<QWidget>(QStringLiteral("Image1_1"));
+    QTest::mousePress(tuesday, Qt::LeftButton, {}, QPoint(20, 1500 / 15));
+    QCOMPARE(line->text(), QStringLiteral("- Il giorno 5 marzo è il 65° del 2024 e mancano 301 "
+                                          "giorni alla fine dell'anno -"));
+    QTRY_VERIFY(m_window->height() > height);
+    QVERIFY(line->isVisible());
+    // A press on no day leaves the line as it was.
+    QTest::mousePress(tuesday, Qt::LeftButton, {}, QPoint(20, 800 / 15));
+    QVERIFY(line->text().contains(u"5 marzo"));
+    control<QTimer>(QStringLiteral("Timer1"))->start(0);
+    QTRY_COMPARE(m_window->height(), height);
+}
+
+void TestMainWindow::recurrenceEditor()
+{
+    start(QDate(2026, 5, 1));
+    m_window->menuBar()->findChild<QAction *>(QStringLiteral("configura"))->trigger();
+    auto *editor = control<QWidget>(QStringLiteral("Frame4"));
+    auto *list = control<QListWidget>(QStringLiteral("List1"));
+    QVERIFY(editor->isVisible());
+    QCOMPARE(list->count(), 2);
+
+    // Arrow keys fill the boxes like a click.
+    list->setFocus();
+    list->setCurrentRow(0);
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(control<QLineEdit>(QStringLiteral("Text4_0"))->text(), QStringLiteral("12"));
+    QCOMPARE(control<QLineEdit>(QStringLiteral("Text4_2"))->text(), QStringLiteral("<v>Compleanno di Anna"));
+
+    control<QLineEdit>(QStringLiteral("Text4_0"))->setText(QStringLiteral("05"));
+    control<QLineEdit>(QStringLiteral("Text4_1"))->setText(QStringLiteral("09"));
+    auto *text = control<QLineEdit>(QStringLiteral("Text4_2"));
+    text->setText(QStringLiteral("<a>Festa è °"));
+    QTest::keyClick(text, Qt::Key_Return);
+    QCOMPARE(list->item(1)->text(), QStringLiteral("05/09 - <a>Festa è °"));
+
+    // Escape leaves without saving; the list is kept for the next opening.
+    QTest::keyClick(list, Qt::Key_Escape);
+    QVERIFY(!editor->isVisible());
+    QVERIFY(!m_state->recurrences().cell(9, 5).size());
+
+    m_window->menuBar()->findChild<QAction *>(QStringLiteral("configura"))->trigger();
+    control<QPushButton>(QStringLiteral("Command7"))->click();
+    QVERIFY(!editor->isVisible());
+    QCOMPARE(readBytes(m_folder->filePath(QStringLiteral("Ricorrenze.txt"))),
+             QByteArray("03/02 - <b>Onomastico\r\n05/09 - <a>Festa \xE8 \xB0\r\n"
+                        "12/13 - <v>Compleanno di Anna\r\n"));
+    auto *grid = control<MonthGrid>(QStringLiteral("picMonth"));
+    QVERIFY(countColour(grid->grab().toImage(), grid->cellRect(9), QColor(255, 128, 0)) > 10);
+}
+
+void TestMainWindow::unreadableRecurrencesAreKept()
+{
+    // A folder where the file should be: it cannot be read, and must not be replaced.
+    const QString path = m_folder->filePath(QStringLiteral("Ricorrenze.txt"));
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QDir().mkdir(path));
+    QString warning;
+    answerNextModal([&warning](QWidget *modal) {
+        warning = qobject_cast<QMessageBox *>(modal) ? qobject_cast<QMessageBox *>(modal)->text()
+                                                     : QString();
+        modal->close();
+    });
+    start(QDate(2026, 5, 1));
+    QTRY_VERIFY(warning.contains(u"Ricorrenze.txt"));
+
+    QString refusal;
+    answerNextModal([&refusal](QWidget *modal) {
+        if (auto *box = qobject_cast<QMessageBox *>(modal))
+            refusal = box->text();
+        modal->close();
+    });
+    control<QPushButton>(QStringLiteral("Command9"))->click();
+    QVERIFY2(refusal.contains(u"non sono state salvate"), qPrintable(refusal));
+    QVERIFY(QFileInfo(path).isDir());
+}
+
+void TestMainWindow::todayFollowsTheClock()
+{
+    m_today = QDate(2026, 12, 6);
+    start(m_today);
+    auto *mark = control<QWidget>(QStringLiteral("Frame3"));
+    const QPoint sixth = mark->pos();
+    m_today = QDate(2026, 12, 7); // midnight passes while the window is open
+    QApplication::sendEvent(m_window.get(), new QEvent(QEvent::WindowActivate));
+    QCOMPARE(m_window->month().today, 7);
+    QVERIFY(mark->pos() != sixth);
+    m_today = QDate(2027, 1, 1);
+    m_window->menuBar()->findChild<QAction *>(QStringLiteral("MesCor"))->trigger();
+    QCOMPARE(caption(), QStringLiteral("GENNAIO  2027"));
+    QVERIFY(mark->isVisible());
+}
+
+void TestMainWindow::accessibleDays()
+{
+    start(QDate(2026, 12, 24));
+    auto *grid = control<MonthGrid>(QStringLiteral("picMonth"));
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(grid);
+    QVERIFY(table);
+    QCOMPARE(table->role(), QAccessible::Table);
+    QCOMPARE(table->childCount(), 31);
+    QCOMPARE(table->child(24)->text(QAccessible::Name),
+             QStringLiteral("25 dicembre 2026, venerdì, Natale"));
+    QCOMPARE(table->child(5)->text(QAccessible::Name), QStringLiteral("6 dicembre 2026, domenica"));
+    QCOMPARE(table->child(6)->text(QAccessible::Name), QStringLiteral("7 dicembre 2026, lunedì, oggi"));
+    QCOMPARE(table->child(12)->text(QAccessible::Name),
+             QStringLiteral("13 dicembre 2026, domenica, ricorrenza: Compleanno di Anna"));
+    auto *cell = table->child(24)->tableCellInterface();
+    QVERIFY(cell);
+    QCOMPARE(cell->rowIndex(), 3);
+    QCOMPARE(cell->columnIndex(), 4);
+
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Right);
+    QTest::keyClick(grid, Qt::Key_Down);
+    QCOMPARE(m_state->shownDate(), QDate(2027, 1, 1)); // across the month's end
+    QCOMPARE(table->childCount(), 31);
+    QVERIFY(table->focusChild());
+    QCOMPARE(table->focusChild()->text(QAccessible::Name),
+             QStringLiteral("1 gennaio 2027, venerdì, Capodanno"));
+    QVERIFY(control<QLabel>(QStringLiteral("Label4_1"))->text().contains(u"1 gennaio"));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
