@@ -43,7 +43,7 @@ private slots:
 
 private:
     void start(const QDate &shown);
-    template<typename T> T *control(const QString &name)
+    template <typename T> T *control(const QString &name)
     {
         T *found = m_window->findChild<T *>(name);
         if (!found)
@@ -100,14 +100,13 @@ void TestMainWindow::navigation_data()
     QTest::newRow("hidden next button") << QDate(2024, 12, 1) << "Command5" << QDate(2025, 1, 1);
     QTest::newRow("hidden previous button")
         << QDate(2024, 3, 31) << "Command4" << QDate(2024, 2, 29);
-    QTest::newRow("page down") << QDate(2024, 5, 5)
-                               << QString("key:%1").arg(Qt::Key_PageDown) << QDate(2024, 6, 5);
+    QTest::newRow("page down") << QDate(2024, 5, 5) << QString("key:%1").arg(Qt::Key_PageDown)
+                               << QDate(2024, 6, 5);
     QTest::newRow("page up") << QDate(2024, 5, 5) << QString("key:%1").arg(Qt::Key_PageUp)
                              << QDate(2024, 4, 5);
     QTest::newRow("home, today's month")
         << QDate(1990, 5, 5) << QString("key:%1").arg(Qt::Key_Home) << m_today;
-    QTest::newRow("no month after 9999")
-        << QDate(9999, 12, 31) << "lblNext" << QDate(9999, 12, 31);
+    QTest::newRow("no month after 9999") << QDate(9999, 12, 31) << "lblNext" << QDate(9999, 12, 31);
     QTest::newRow("no month before year 1") << QDate(1, 1, 1) << "lblPrev" << QDate(1, 1, 1);
 }
 
@@ -231,7 +230,8 @@ void TestMainWindow::recurrenceEditor()
     list->setCurrentRow(0);
     QTest::keyClick(list, Qt::Key_Down);
     QCOMPARE(control<QLineEdit>(QStringLiteral("Text4_0"))->text(), QStringLiteral("12"));
-    QCOMPARE(control<QLineEdit>(QStringLiteral("Text4_2"))->text(), QStringLiteral("<v>Compleanno di Anna"));
+    QCOMPARE(control<QLineEdit>(QStringLiteral("Text4_2"))->text(),
+             QStringLiteral("<v>Compleanno di Anna"));
 
     control<QLineEdit>(QStringLiteral("Text4_0"))->setText(QStringLiteral("05"));
     control<QLineEdit>(QStringLiteral("Text4_1"))->setText(QStringLiteral("09"));
@@ -308,7 +308,8 @@ void TestMainWindow::accessibleDays()
     QCOMPARE(table->child(24)->text(QAccessible::Name),
              QStringLiteral("25 dicembre 2026, venerdì, Natale"));
     QCOMPARE(table->child(5)->text(QAccessible::Name), QStringLiteral("6 dicembre 2026, domenica"));
-    QCOMPARE(table->child(6)->text(QAccessible::Name), QStringLiteral("7 dicembre 2026, lunedì, oggi"));
+    QCOMPARE(table->child(6)->text(QAccessible::Name),
+             QStringLiteral("7 dicembre 2026, lunedì, oggi"));
     QCOMPARE(table->child(12)->text(QAccessible::Name),
              QStringLiteral("13 dicembre 2026, domenica, ricorrenza: Compleanno di Anna"));
     auto *cell = table->child(24)->tableCellInterface();
