@@ -23,19 +23,32 @@ icon_sizes=(16 22 24 32 48 64 128 256)
 plugin=velaria_webwindow_plugin.so
 
 work=$(mktemp -d)
-program_pid=
-window_pid=
+# The user's session in which the unpacked program runs: a process group of its own.
+session_pid=
 cleanup() {
-    if [ -n "$program_pid" ]; then
-        if [ -n "$window_pid" ]; then
-            kill "$window_pid" 2>/dev/null
-        fi
-        kill "$program_pid" 2>/dev/null
-        wait "$program_pid" 2>/dev/null
+    if [ -n "$session_pid" ]; then
+        kill -TERM -- "-$session_pid" 2>/dev/null
+        for _ in $(seq 1 50); do
+            running "$session_pid" || break
+            sleep 0.1
+        done
+        kill -KILL -- "-$session_pid" 2>/dev/null
+        wait "$session_pid" 2>/dev/null
     fi
     rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+# True while process $1 runs (it exists and has not ended as a zombie).
+running() {
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+    stat=${stat##*) }
+    [ "${stat:0:1}" != Z ]
+}
 
 failures=0
 fail() {
@@ -328,9 +341,12 @@ if [ "$(id -u)" -eq 0 ]; then
 else
     as_user=()
 fi
+# The user's own D-Bus session: with none, the D-Bus library autolaunches a bus that outlives
+# the program.
+as_user+=(env HOME="$home" XDG_DATA_HOME="$home/.local/share" XDG_CONFIG_HOME="$home/.config"
+    XDG_RUNTIME_DIR="$home/runtime" dbus-run-session --)
 run_as_user() {
-    "${as_user[@]}" env HOME="$home" XDG_DATA_HOME="$home/.local/share" \
-        XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home/runtime" "$@"
+    "${as_user[@]}" "$@"
 }
 
 if [ "$with_pagine" = ON ]; then
@@ -348,15 +364,16 @@ if [ -z "${DISPLAY:-}" ]; then
     fail "no X display to start the program on"
     exit 1
 fi
-# strace records where the program looks for its data files.
-run_as_user strace -f -e trace=openat,statx,stat,newfstatat,access -o "$home/files.trace" \
+# strace records where the program looks for its data files, and how it ends.
+trace=$home/files.trace
+setsid "${as_user[@]}" strace -f -e trace=openat,statx,stat,newfstatat,access -o "$trace" \
     "$root/usr/bin/velaria" >"$work/program.log" 2>&1 &
-program_pid=$!
+session_pid=$!
 window=
 for _ in $(seq 1 300); do
     window=$(xdotool search --all --onlyvisible --name '^Velaria ver' 2>/dev/null | head -n 1)
     [ -n "$window" ] && break
-    kill -0 "$program_pid" 2>/dev/null || break
+    running "$session_pid" || break
     sleep 0.1
 done
 if [ -z "$window" ]; then
@@ -386,27 +403,50 @@ else
 fi
 
 wmctrl -i -c "$window"
-status=
+# The program's own process (the window's) ends; strace, its parent, records how.
+ended=
 for _ in $(seq 1 200); do
-    if ! kill -0 "$program_pid" 2>/dev/null; then
-        wait "$program_pid"
-        status=$?
-        program_pid=
+    if ! running "$window_pid"; then
+        ended=1
         break
     fi
     sleep 0.1
 done
-if [ -z "$status" ]; then
+status=
+for _ in $(seq 1 50); do
+    [ -z "$ended" ] && break
+    status=$(awk -v pid="$window_pid" '$1 == pid && $2 == "+++" {
+        $1 = $2 = ""; sub(/^ +/, ""); sub(/ \+\+\+$/, ""); print }' "$trace")
+    [ -n "$status" ] && break
+    sleep 0.1
+done
+if [ -z "$ended" ]; then
     fail "the program did not quit when its window was closed"
-elif [ "$status" -ne 0 ]; then
-    fail "the program exited with status $status: $(cat "$work/program.log")"
+elif [ "$status" != "exited with 0" ]; then
+    fail "the program ${status:-ended unrecorded}: $(cat "$work/program.log")"
 else
     pass "closing the window ends the program with status 0"
 fi
 
+# Nothing that the program started outlives it: strace ends with the last process it traces,
+# then the session's bus stops.
+if [ -n "$ended" ]; then
+    for _ in $(seq 1 100); do
+        running "$session_pid" || break
+        sleep 0.1
+    done
+    if running "$session_pid"; then
+        fail "processes that the program started outlive it: $(pgrep -a -g "$session_pid")"
+    else
+        wait "$session_pid"
+        session_pid=
+        pass "no process that the program started outlives it"
+    fi
+fi
+
 # Where the data files were looked for: the user's data folder, never the program's folder,
 # which the user cannot write.
-if [ ${#as_user[@]} -gt 0 ]; then
+if [ "$(id -u)" -eq 0 ]; then
     data_files='\(Ricorrenze\|pubblicita\)\.txt'
     if grep -q "\"$root/usr/bin/$data_files\"" "$home/files.trace"; then
         fail "the program looked for its data in its own folder, not in the user's data folder"
