@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Starts the calendar. Without a display it runs on a virtual one and leaves a screenshot.
+# Starts the calendar. Without a display it runs on a virtual one, in a D-Bus session of its
+# own, and leaves a screenshot.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -9,9 +10,10 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     exec "$program"
 fi
 
+source scripts/test-services.sh
+velaria_session_bus scripts/run.sh "$@"
 echo "Nessuno schermo disponibile: Velaria parte su uno schermo virtuale (Xvfb)."
 echo "No display available: Velaria runs on a virtual display (Xvfb)."
-source scripts/test-services.sh
 start_test_services
 "$program" &
 pid=$!

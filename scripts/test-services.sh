@@ -1,7 +1,28 @@
 # Services that the tests need, started for one test run and stopped when it ends:
 # a virtual X display for the real-window tests and a CUPS spooler whose default printer
 # writes PDF files (cups-pdf) into the folder exported as VELARIA_CUPS_PDF_DIR.
+# A script that starts them runs inside a D-Bus session of its own (velaria_session_bus).
 # shellcheck shell=bash
+
+# Runs the calling script again, as `bash "$@"`, inside a D-Bus session of its own unless it
+# already runs in one, and exits with its status. Programs of the run then find a session bus
+# and none autolaunches one (dbus-launch), which would outlive the run. The session has a
+# process group of its own, to which an INT, TERM or HUP of this script is passed on as TERM:
+# the inner script stops its services and the bus daemon quits.
+velaria_session_bus() {
+    local pid status=0
+    [ -z "${VELARIA_SESSION_BUS:-}" ] || return 0
+    VELARIA_SESSION_BUS=1 setsid dbus-run-session -- bash "$@" &
+    pid=$!
+    trap "kill -TERM -- -$pid 2>/dev/null" INT TERM HUP
+    wait "$pid" || status=$?
+    # A signal ends the first wait early; the session ends soon after.
+    while kill -0 "$pid" 2>/dev/null; do
+        status=0
+        wait "$pid" || status=$?
+    done
+    exit "$status"
+}
 
 stop_test_services() {
     stop_cups
