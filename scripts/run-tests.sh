@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the whole suite: the sanitizer build's calendar and main window tests, then every test of the main
 # build inside one virtual X display (widget tests themselves run offscreen). All of it runs in a
-# D-Bus session of its own.
+# D-Bus session of its own, and whatever the run starts stops with it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}

@@ -30,10 +30,11 @@ finish() {
     for pid in "${pids[@]}"; do
         kill "$pid" 2>/dev/null || true
     done
-    stop_test_services
     rm -rf "$work"
+    velaria_on_exit
 }
 trap finish EXIT
+velaria_exit_on_signals
 start_xvfb
 
 # --- Demo data beside a copy of the program --------------------------------------------------
