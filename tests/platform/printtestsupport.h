@@ -21,8 +21,8 @@ namespace velaria::testing {
 
 // Why the printing cases skip when the test services are not running.
 inline constexpr char NoSpooler[] =
-    "VELARIA_CUPS_PDF_DIR is not set: `make test` sets it after starting CUPS with a cups-pdf "
-    "default printer (scripts/test-services.sh)";
+    "VELARIA_CUPS_PDF_DIR is not set: `make test` sets it after starting a CUPS scheduler of its "
+    "own, as root, with a cups-pdf default printer (scripts/test-services.sh)";
 
 inline constexpr int RenderDpi = 144;
 
@@ -48,7 +48,7 @@ struct Spooler
 
     bool available() const { return !pdfFolder.isEmpty(); }
 
-    // Empty when the system's default printer is the test queue.
+    // Empty when the default printer (of the scheduler in CUPS_SERVER) is the test queue.
     QString defaultPrinterProblem() const
     {
         const QString name = QPrinterInfo::defaultPrinter().printerName();
