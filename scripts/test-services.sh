@@ -137,7 +137,7 @@ start_cups() {
         echo "CUPS: no scheduler of the tests' own without root; the printing tests are skipped" >&2
         return 0
     fi
-    # Short: the driver below names folders in 40 characters at most.
+    # In /tmp: a socket's path has at most 107 characters.
     dir=$(mktemp -d /tmp/velaria-cups.XXXXXX)
     VELARIA_CUPS_DIR=$dir
     # The filters run as the user lp and read the spool and the driver under it; the socket's
