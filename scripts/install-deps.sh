@@ -27,6 +27,8 @@ PACKAGES=(
   dpkg-dev desktop-file-utils strace
   # printing through the real spooler
   cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
+  # a D-Bus session of their own for test runs and the program on a virtual display
+  dbus
   # web window tests serve a page on 127.0.0.1
   python3
   # benchmarks compare with pcal and Ghostscript

@@ -5,6 +5,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 export LC_ALL=C.UTF-8
 source scripts/test-services.sh
+velaria_session_bus scripts/run-bench.sh "$@"
 start_test_services
 
 for bench in "$build"/bin/bench_*; do

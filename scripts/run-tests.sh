@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # Runs the whole suite: the sanitizer build's calendar and main window tests, then every test of the main
-# build inside one virtual X display (widget tests themselves run offscreen).
+# build inside one virtual X display (widget tests themselves run offscreen). All of it runs in a
+# D-Bus session of its own, and whatever the run starts stops with it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 asan=${2:-build-asan}
+
+source scripts/test-services.sh
+velaria_session_bus scripts/run-tests.sh "$@"
 
 export LC_ALL=C.UTF-8
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
@@ -14,7 +18,6 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 echo "== Calendar and main window tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 ctest --test-dir "$asan" --output-on-failure -j 2
 
-source scripts/test-services.sh
 start_test_services
 
 echo "== All tests"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Starts the calendar. Without a display it runs on a virtual one and leaves a screenshot.
+# Starts the calendar. Without a display it runs on a virtual one, in a D-Bus session of its
+# own, and leaves a screenshot; it prints on the machine's own default printer, if any.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -9,12 +10,16 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     exec "$program"
 fi
 
+source scripts/test-services.sh
+velaria_session_bus scripts/run.sh "$@"
 echo "Nessuno schermo disponibile: Velaria parte su uno schermo virtuale (Xvfb)."
 echo "No display available: Velaria runs on a virtual display (Xvfb)."
-source scripts/test-services.sh
-start_test_services
+velaria_stop_on_exit
+start_xvfb
 "$program" &
 pid=$!
+# Stopped with the display, before it.
+VELARIA_SERVICE_PIDS+=("$pid")
 shot="$PWD/$build/velaria-screenshot.png"
 for _ in $(seq 1 100); do
     if xdotool search --name "Velaria ver" >/dev/null 2>&1; then
@@ -26,4 +31,8 @@ sleep 0.5
 import -window root "$shot"
 echo "Schermata / screenshot: $shot"
 echo "Velaria è in esecuzione (pid $pid); Ctrl+C per terminare. / Running; Ctrl+C to stop."
-wait "$pid"
+status=0
+wait "$pid" || status=$?
+# Ended and reaped: no longer stopped at exit.
+unset 'VELARIA_SERVICE_PIDS[-1]'
+exit "$status"

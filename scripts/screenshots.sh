@@ -9,6 +9,8 @@
 # and pagina-stampabile.png into the output folder (docs/ by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/test-services.sh
+velaria_session_bus scripts/screenshots.sh "$@"
 build=${1:-build}
 out=${2:-docs}
 program=$build/bin/velaria
@@ -23,16 +25,16 @@ mkdir -p "$out"
 export LC_ALL=C.UTF-8 TZ=Europe/Rome QT_QPA_PLATFORM=xcb
 work=$(mktemp -d)
 pids=()
-source scripts/test-services.sh
 finish() {
     local pid
     for pid in "${pids[@]}"; do
         kill "$pid" 2>/dev/null || true
     done
-    stop_test_services
     rm -rf "$work"
+    velaria_on_exit
 }
 trap finish EXIT
+velaria_exit_on_signals
 start_xvfb
 
 # --- Demo data beside a copy of the program --------------------------------------------------

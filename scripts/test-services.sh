@@ -1,15 +1,104 @@
 # Services that the tests need, started for one test run and stopped when it ends:
-# a virtual X display for the real-window tests and a CUPS spooler whose default printer
-# writes PDF files (cups-pdf) into the folder exported as VELARIA_CUPS_PDF_DIR.
+# - a virtual X display with a window manager, for the real-window tests;
+# - a CUPS scheduler of the run's own, whose configuration, spool and logs lie in a scratch
+#   folder and whose only address is a socket there, exported as CUPS_SERVER (the CUPS library,
+#   and so Qt and lpstat, talks to it). Its one queue, its default printer, writes a PDF file
+#   (cups-pdf) for every job into the folder exported as VELARIA_CUPS_PDF_DIR. The machine's
+#   own scheduler, its queues, its default printer and /etc/cups are left alone.
+# A script that starts them runs inside a D-Bus session of its own (velaria_session_bus), and
+# stops them on every way out (velaria_on_exit).
 # shellcheck shell=bash
 
-stop_test_services() {
-    stop_cups
-    if [ -n "${VELARIA_WM_PID:-}" ]; then
-        kill "$VELARIA_WM_PID" 2>/dev/null || true
+VELARIA_SERVICE_PIDS=()
+
+# Runs the calling script again, as `bash "$@"`, inside a D-Bus session of its own unless it
+# already runs in one, and exits with its status. Programs of the run then find a session bus
+# and none autolaunches one (dbus-launch), which would outlive the run. The session has a
+# process group of its own, to which an INT, TERM or HUP of this script is passed on as TERM:
+# the inner script stops its services, then ends what is left of the group (velaria_on_exit),
+# and the bus daemon quits.
+velaria_session_bus() {
+    local pid status=0
+    if [ -n "${VELARIA_SESSION_BUS:-}" ]; then
+        trap velaria_on_exit EXIT
+        velaria_exit_on_signals
+        return 0
     fi
-    if [ -n "${VELARIA_XVFB_PID:-}" ]; then
-        kill "$VELARIA_XVFB_PID" 2>/dev/null || true
+    VELARIA_SESSION_BUS=1 setsid dbus-run-session -- bash "$@" &
+    pid=$!
+    trap "kill -TERM -- -$pid 2>/dev/null" INT TERM HUP
+    wait "$pid" || status=$?
+    # A signal ends the first wait early; the session ends soon after.
+    while kill -0 "$pid" 2>/dev/null; do
+        status=0
+        wait "$pid" || status=$?
+    done
+    # The inner script may still be stopping its services, the daemon still quitting.
+    for _ in $(seq 1 300); do
+        kill -0 -- "-$pid" 2>/dev/null || exit "$status"
+        sleep 0.1
+    done
+    kill -KILL -- "-$pid" 2>/dev/null
+    exit "$status"
+}
+
+# Stops the services when the script exits, also after INT, TERM or HUP, which end it.
+velaria_stop_on_exit() {
+    trap velaria_on_exit EXIT
+    velaria_exit_on_signals
+}
+
+# An INT, TERM or HUP ends the script with the usual status, running its EXIT trap.
+velaria_exit_on_signals() {
+    trap 'VELARIA_INTERRUPTED=1; exit 129' HUP
+    trap 'VELARIA_INTERRUPTED=1; exit 130' INT
+    trap 'VELARIA_INTERRUPTED=1; exit 143' TERM
+}
+
+# Stops the services; after a signal in the session of velaria_session_bus, whose process
+# group is the run's alone, also kills whatever is left of it, this shell included: a test
+# that a TERM has made print its stack under gdb, say.
+velaria_on_exit() {
+    local stat
+    stop_test_services
+    if [ -n "${VELARIA_INTERRUPTED:-}" ] && [ -n "${VELARIA_SESSION_BUS:-}" ]; then
+        stat=$(cat "/proc/$$/stat")
+        read -r _ _ stat _ <<<"${stat##*) }"
+        kill -KILL -- "-$stat"
+    fi
+}
+
+# True while process $1 runs (it exists and has not ended as a zombie).
+velaria_running() {
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+    stat=${stat##*) }
+    [ "${stat:0:1}" != Z ]
+}
+
+# Waits up to 5 s for the child process $1 to end, then kills it.
+velaria_wait_end() {
+    for _ in $(seq 1 50); do
+        velaria_running "$1" || break
+        sleep 0.1
+    done
+    kill -KILL "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+}
+
+# Stops every process that the services started, the last started first, and removes the
+# scheduler's folder.
+stop_test_services() {
+    local i pid
+    for ((i = ${#VELARIA_SERVICE_PIDS[@]} - 1; i >= 0; i--)); do
+        pid=${VELARIA_SERVICE_PIDS[$i]}
+        kill "$pid" 2>/dev/null || true
+        velaria_wait_end "$pid"
+    done
+    VELARIA_SERVICE_PIDS=()
+    if [ -n "${VELARIA_CUPS_DIR:-}" ]; then
+        rm -rf "$VELARIA_CUPS_DIR"
+        VELARIA_CUPS_DIR=
     fi
 }
 
@@ -18,13 +107,13 @@ start_xvfb() {
     for n in $(seq 91 120); do
         if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
             Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-            VELARIA_XVFB_PID=$!
+            VELARIA_SERVICE_PIDS+=($!)
             export DISPLAY=":$n"
             for _ in $(seq 1 50); do
                 if xdpyinfo >/dev/null 2>&1; then
                     # A window manager, so windows get frames and close as a user closes them.
                     openbox >/dev/null 2>&1 &
-                    VELARIA_WM_PID=$!
+                    VELARIA_SERVICE_PIDS+=($!)
                     return 0
                 fi
                 sleep 0.1
@@ -38,115 +127,96 @@ start_xvfb() {
 }
 
 VELARIA_CUPS_QUEUE=VelariaPDF
-VELARIA_CUPS_INSTANCE=velaria
 
-velaria_cups_sudo() {
-    if [ "$(id -u)" -eq 0 ]; then
-        "$@"
-    else
-        sudo "$@"
-    fi
-}
-
-cups_scheduler_running() {
-    lpstat -r 2>/dev/null | grep -q '^scheduler is running'
-}
-
-# Starts cupsd unless one is already running, then defines the cups-pdf queue VelariaPDF as
-# the default printer; its PDF files go to a fresh folder of this run.
+# Starts the run's own scheduler with the cups-pdf queue VelariaPDF as its default printer.
 start_cups() {
-    local ppd model previous out
+    local dir sock setting out
     unset LPDEST PRINTER
-    if ! cups_scheduler_running; then
-        if [ "$(id -u)" -eq 0 ]; then
-            cupsd -f >/dev/null 2>&1 &
-        else
-            sudo cupsd -f >/dev/null 2>&1 &
-        fi
-        VELARIA_CUPSD_PID=$!
-        for _ in $(seq 1 100); do
-            cups_scheduler_running && break
-            if ! kill -0 "$VELARIA_CUPSD_PID" 2>/dev/null; then
-                echo "cupsd exited at start" >&2
-                return 1
-            fi
-            sleep 0.1
+    # The cups-pdf backend runs only as root, under a scheduler started by root.
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "CUPS: no scheduler of the tests' own without root; the printing tests are skipped" >&2
+        return 0
+    fi
+    # In /tmp: a socket's path has at most 107 characters.
+    dir=$(mktemp -d /tmp/velaria-cups.XXXXXX)
+    VELARIA_CUPS_DIR=$dir
+    # The filters run as the user lp and read the spool and the driver under it; the socket's
+    # folder lets only this user in, and so the open policy below is this user's alone.
+    chmod 0755 "$dir"
+    mkdir -m 0700 "$dir/socket"
+    mkdir -p "$dir/etc" "$dir/run" "$dir/cache" "$dir/spool/tmp" "$dir/log" "$dir/pdf" \
+        "$dir/pdf-spool"
+    sock=$dir/socket/cups.sock
+    cat >"$dir/etc/cups-files.conf" <<EOF
+ServerRoot $dir/etc
+StateDir $dir/run
+CacheDir $dir/cache
+RequestRoot $dir/spool
+TempDir $dir/spool/tmp
+ErrorLog $dir/log/error_log
+AccessLog $dir/log/access_log
+PageLog $dir/log/page_log
+Printcap $dir/run/printcap
+EOF
+    cat >"$dir/etc/cupsd.conf" <<EOF
+Listen $sock
+Browsing Off
+WebInterface No
+LogLevel warn
+DefaultAuthType None
+<Policy default>
+  <Limit All>
+    Order allow,deny
+    Allow all
+  </Limit>
+</Policy>
+EOF
+
+    # cups-pdf reads its settings from /etc/cups/cups-pdf-<instance>.conf, which this run does
+    # not write (missing, its built-in settings hold), then from the defaults of the driver's
+    # options: the driver here has options for the folders it writes into. A default cannot
+    # hold a "/", so they are named from the backend's working folder, the scheduler's.
+    {
+        cat /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
+        for setting in Out=pdf Spool=pdf-spool GSTmp=pdf-spool Log=log; do
+            printf '*OpenUI *%s: PickOne\n*Default%s: %s\n*%s %s: ""\n*CloseUI: *%s\n' \
+                "${setting%%=*}" "${setting%%=*}" "${setting#*=}" "${setting%%=*}" \
+                "${setting#*=}" "${setting%%=*}"
         done
-        if ! cups_scheduler_running; then
-            echo "the CUPS scheduler did not start" >&2
-            return 1
-        fi
-    fi
+    } >"$dir/cups-pdf.ppd" || return 1
 
-    if ! lpstat -p "$VELARIA_CUPS_QUEUE" >/dev/null 2>&1; then
-        VELARIA_CUPS_QUEUE_ADDED=1
+    (cd "$dir" && exec cupsd -f -c "$dir/etc/cupsd.conf" -s "$dir/etc/cups-files.conf") \
+        >"$dir/log/cupsd.out" 2>&1 &
+    VELARIA_SERVICE_PIDS+=($!)
+    export CUPS_SERVER=$sock
+    for _ in $(seq 1 100); do
+        lpstat -r 2>/dev/null | grep -q '^scheduler is running' && break
+        sleep 0.1
+    done
+    if ! lpstat -r 2>/dev/null | grep -q '^scheduler is running'; then
+        echo "the tests' CUPS scheduler did not start: $(cat "$dir/log/cupsd.out" \
+            "$dir/log/error_log" 2>/dev/null)" >&2
+        return 1
     fi
-    previous=$(lpstat -d 2>/dev/null | sed -n 's/^system default destination: //p')
-    if [ "$previous" != "$VELARIA_CUPS_QUEUE" ]; then
-        VELARIA_CUPS_PREVIOUS_DEFAULT=$previous
-    fi
-
-    # cups-pdf reads /etc/cups/cups-pdf-<instance>.conf for the device cups-pdf:/<instance>.
-    # The folder lies under cups-pdf's own spool, where AppArmor lets the backend write.
-    velaria_cups_sudo mkdir -p /var/spool/cups-pdf
-    VELARIA_CUPS_RUN_DIR=$(velaria_cups_sudo mktemp -d /var/spool/cups-pdf/velaria.XXXXXX)
-    velaria_cups_sudo chown "$(id -u):$(id -g)" "$VELARIA_CUPS_RUN_DIR"
-    chmod 0755 "$VELARIA_CUPS_RUN_DIR"
-    printf 'Out %s\nAnonDirName %s\nLabel 1\n' "$VELARIA_CUPS_RUN_DIR" "$VELARIA_CUPS_RUN_DIR" |
-        velaria_cups_sudo tee "/etc/cups/cups-pdf-$VELARIA_CUPS_INSTANCE.conf" >/dev/null
-
-    # The PPD file is quicker than asking lpinfo for every model, which is the fallback.
-    ppd=(-P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd)
-    if [ ! -r "${ppd[1]}" ]; then
-        model=$(lpinfo -m 2>/dev/null | grep -i 'cups-pdf' | head -n 1 | cut -d ' ' -f 1)
-        if [ -z "$model" ]; then
-            echo "no cups-pdf driver: install printer-driver-cups-pdf" >&2
-            return 1
-        fi
-        ppd=(-m "$model")
-    fi
-    # lpadmin warns that PPD drivers are deprecated; its output matters only when it fails.
-    if ! out=$(velaria_cups_sudo lpadmin -p "$VELARIA_CUPS_QUEUE" \
-        -v "cups-pdf:/$VELARIA_CUPS_INSTANCE" "${ppd[@]}" -o printer-error-policy=abort-job -E 2>&1) ||
-        ! out=$(velaria_cups_sudo lpadmin -d "$VELARIA_CUPS_QUEUE" 2>&1); then
+    # lpadmin warns that drivers are deprecated; its output matters only when it fails.
+    if ! out=$(lpadmin -h "$sock" -p "$VELARIA_CUPS_QUEUE" -v cups-pdf:/velaria \
+        -P "$dir/cups-pdf.ppd" -o printer-error-policy=abort-job -E 2>&1) ||
+        ! out=$(lpadmin -h "$sock" -d "$VELARIA_CUPS_QUEUE" 2>&1); then
         echo "$out" >&2
         return 1
     fi
-
-    for _ in $(seq 1 100); do
-        if lpstat -a "$VELARIA_CUPS_QUEUE" 2>/dev/null | grep -q 'accepting requests' &&
-            lpstat -d 2>/dev/null | grep -q ": $VELARIA_CUPS_QUEUE\$"; then
-            export VELARIA_CUPS_PDF_DIR=$VELARIA_CUPS_RUN_DIR
-            export VELARIA_CUPS_PRINTER=$VELARIA_CUPS_QUEUE
-            return 0
-        fi
-        sleep 0.1
-    done
+    if lpstat -a "$VELARIA_CUPS_QUEUE" 2>/dev/null | grep -q 'accepting requests' &&
+        lpstat -d 2>/dev/null | grep -q ": $VELARIA_CUPS_QUEUE\$"; then
+        export VELARIA_CUPS_PDF_DIR=$dir/pdf
+        export VELARIA_CUPS_PRINTER=$VELARIA_CUPS_QUEUE
+        return 0
+    fi
     echo "the printer $VELARIA_CUPS_QUEUE does not accept jobs" >&2
     return 1
 }
 
-# Undoes start_cups: the queue goes if this run added it, the earlier default printer comes
-# back, and cupsd stops if this run started it.
-stop_cups() {
-    if [ -n "${VELARIA_CUPS_QUEUE_ADDED:-}" ]; then
-        velaria_cups_sudo lpadmin -x "$VELARIA_CUPS_QUEUE" 2>/dev/null || true
-        velaria_cups_sudo rm -f "/etc/cups/cups-pdf-$VELARIA_CUPS_INSTANCE.conf"
-    fi
-    if [ -n "${VELARIA_CUPS_PREVIOUS_DEFAULT:-}" ]; then
-        velaria_cups_sudo lpadmin -d "$VELARIA_CUPS_PREVIOUS_DEFAULT" 2>/dev/null || true
-    fi
-    if [ -n "${VELARIA_CUPS_RUN_DIR:-}" ]; then
-        velaria_cups_sudo rm -rf "$VELARIA_CUPS_RUN_DIR"
-    fi
-    if [ -n "${VELARIA_CUPSD_PID:-}" ]; then
-        velaria_cups_sudo kill "$VELARIA_CUPSD_PID" 2>/dev/null || true
-        wait "$VELARIA_CUPSD_PID" 2>/dev/null || true
-    fi
-}
-
 start_test_services() {
-    trap stop_test_services EXIT
+    velaria_stop_on_exit
     start_xvfb
     start_cups
 }
