@@ -22,3 +22,5 @@ start_test_services
 
 echo "== All tests"
 ctest --test-dir "$build" --output-on-failure -j 2
+
+bash scripts/test-ratio.sh
