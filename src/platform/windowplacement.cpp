@@ -1,22 +1,74 @@
 #include "windowplacement.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QMargins>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
+
+#include <optional>
+
+#if VELARIA_HAVE_XCB
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#endif
 
 namespace velaria {
 
 namespace {
 
-// How long after showing the window its frame is watched, and how often.
-constexpr int WatchSteps = 20;
+// How long after showing the window its frame is waited for, how often it is looked at, and how
+// many times its place is asked for once it is framed.
+constexpr int WatchSteps = 60;
 constexpr int WatchIntervalMs = 50;
+constexpr int SettledLooks = 4;
+
+#if VELARIA_HAVE_XCB
+// The frame's borders as the window manager announces them on the window itself. The
+// toolkit's own idea of them is missed now and then when the frame comes very early.
+std::optional<QMargins> announcedFrame(const QWidget *window)
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !window->windowHandle())
+        return std::nullopt;
+    xcb_connection_t *connection = x11->connection();
+    static const QByteArray name = QByteArrayLiteral("_NET_FRAME_EXTENTS");
+    xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 1, static_cast<uint16_t>(name.size()), name.data()),
+        nullptr);
+    if (!atom)
+        return std::nullopt;
+    const xcb_atom_t extents = atom->atom;
+    free(atom);
+    if (extents == XCB_ATOM_NONE)
+        return std::nullopt;
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(
+        connection,
+        xcb_get_property(connection, 0, static_cast<xcb_window_t>(window->winId()), extents,
+                         XCB_ATOM_CARDINAL, 0, 4),
+        nullptr);
+    std::optional<QMargins> margins;
+    if (reply && reply->format == 32 && xcb_get_property_value_length(reply) == 16) {
+        const auto *values = static_cast<const uint32_t *>(xcb_get_property_value(reply));
+        // left, right, top, bottom
+        margins = QMargins(static_cast<int>(values[0]), static_cast<int>(values[2]),
+                           static_cast<int>(values[1]), static_cast<int>(values[3]));
+    }
+    free(reply);
+    return margins;
+}
+#endif
 
 QMargins frameMargins(const QWidget *window)
 {
+#if VELARIA_HAVE_XCB
+    if (const std::optional<QMargins> announced = announcedFrame(window))
+        return *announced;
+#endif
     const QRect frame = window->frameGeometry();
     const QRect client = window->geometry();
     return {client.left() - frame.left(), client.top() - frame.top(),
@@ -40,38 +92,54 @@ protected:
         if (watched == m_window && event->type() == QEvent::Show) {
             place();
             m_steps = 0;
+            m_settled = 0;
             m_timer.start();
         }
         return QObject::eventFilter(watched, event);
     }
 
 private:
-    void place()
+    // Where the window's client area belongs, for the frame as it is now.
+    QPoint target() const
     {
+        const QMargins margins = frameMargins(m_window);
         const QScreen *screen = m_window->screen();
         if (!screen)
-            return;
-        m_margins = frameMargins(m_window);
-        const QSize frame = m_window->size().grownBy(m_margins);
-        // move() places the frame's corner of a top-level window.
-        m_window->move(m_placement(frame, screen->availableGeometry()));
+            return m_window->geometry().topLeft();
+        const QSize frame = m_window->size().grownBy(margins);
+        return m_placement(frame, screen->availableGeometry()) +
+               QPoint(margins.left(), margins.top());
     }
 
+    void place()
+    {
+        if (QWindow *handle = m_window->windowHandle())
+            handle->setPosition(target());
+        else
+            m_window->move(target());
+    }
+
+    // The window manager frames the window after it is mapped, and while it does so it may
+    // pass over a request to move it, with the toolkit none the wiser. Once the frame is
+    // known, the place is asked for again a few times, whatever the toolkit believes.
     void watch()
     {
         if (!m_window->isVisible() || ++m_steps >= WatchSteps) {
             m_timer.stop();
             return;
         }
-        if (frameMargins(m_window) != m_margins)
-            place();
+        if (frameMargins(m_window).isNull())
+            return;
+        place();
+        if (++m_settled >= SettledLooks)
+            m_timer.stop();
     }
 
     QWidget *m_window;
     FramePlacement m_placement;
     QTimer m_timer;
-    QMargins m_margins;
     int m_steps = 0;
+    int m_settled = 0;
 };
 
 } // namespace
