@@ -24,7 +24,7 @@ PACKAGES=(
   # a real calendar program reads the exported iCalendar files
   calcurse
   # the installed program: the Debian package, its desktop entry, its files as a user opens them
-  dpkg-dev desktop-file-utils strace
+  dpkg-dev desktop-file-utils strace xdg-utils
   # printing through the real spooler
   cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
   # a D-Bus session of their own for test runs and the program on a virtual display
