@@ -79,14 +79,16 @@ QString dateText(const QDate &date)
 
 namespace {
 
-// The year ending in these two digits that lies nearest to `reference`; of two equally near,
-// the earlier one.
+// The supported year ending in these two digits that lies nearest to `reference`; of two
+// equally near, the earlier one.
 int nearestYear(int twoDigits, int reference)
 {
-    int best = reference - reference % 100 + twoDigits;
-    for (int candidate : {best - 100, best + 100}) {
-        if (std::abs(candidate - reference) < std::abs(best - reference) ||
-            (std::abs(candidate - reference) == std::abs(best - reference) && candidate < best))
+    const int century = reference - reference % 100 + twoDigits;
+    int best = 0;
+    for (int candidate : {century - 100, century, century + 100}) {
+        if (candidate < FirstYear || candidate > LastYear)
+            continue;
+        if (best == 0 || std::abs(candidate - reference) < std::abs(best - reference))
             best = candidate;
     }
     return best;

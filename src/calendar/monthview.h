@@ -49,7 +49,7 @@ QString dayDescription(const QDate &date, const RecurrenceTable &table, const QD
 // (0 Monday to 6 Sunday), or 0 when the press is on no day.
 int dayAt(int column, int y, int year, int month);
 
-// "- Il giorno 5 marzo è il 64° del 2024 e mancano 302 giorni alla fine dell'anno -".
+// "- Il giorno 5 marzo è il 65° del 2024 e mancano 301 giorni alla fine dell'anno -".
 QString dayInformation(const QDate &date);
 
 } // namespace velaria

@@ -6,9 +6,11 @@
 #include "twips.h"
 
 #include <QPainter>
+#include <QRegion>
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace velaria {
 
@@ -114,22 +116,56 @@ LoadedPicture loadMonthPicture(PictureCache &cache, const QString &path)
     return cache.load(path, picturePixelHeight(CanvasScale));
 }
 
-void drawPage(QPainter &painter, const PageContent &page, int scale)
+namespace {
+
+// Where the picture goes, in page twips: kept in proportion at 6000 twips high and centred
+// across the page, however wide that makes it. Nothing for no picture.
+struct PicturePlace
 {
-    PageSurface surface(painter, scale);
+    double left = 0;
+    double width = 0;
+};
 
-    // The month's picture, kept in proportion at 6000 twips high and centred across the page,
-    // however wide that makes it.
-    if (!page.picture.isNull() && page.picture.width() > 0 && page.picture.height() > 0) {
-        const double ratio = static_cast<double>(page.picture.height()) / page.picture.width();
-        const double height = PictureHeight;
-        const double width = height / ratio;
-        const double left = (PageWidth - width) / 2;
-        surface.drawPicture(page.picture, left, PictureTop, width, height);
-    }
+std::optional<PicturePlace> picturePlace(const QImage &picture)
+{
+    if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
+        return std::nullopt;
+    const double ratio = static_cast<double>(picture.height()) / picture.width();
+    const double height = PictureHeight;
+    const double width = height / ratio;
+    return PicturePlace{(PageWidth - width) / 2, width};
+}
 
+void drawPicture(PageSurface &surface, const QImage &picture)
+{
+    if (const std::optional<PicturePlace> place = picturePlace(picture))
+        surface.drawPicture(picture, place->left, PictureTop, place->width, PictureHeight);
+}
+
+// The pixels the picture covers on a surface of this scale; empty for none.
+QRect pictureArea(const QImage &picture, int scale)
+{
+    const std::optional<PicturePlace> place = picturePlace(picture);
+    if (!place)
+        return {};
+    const QRect target =
+        PageSurface::pictureRect(scale, place->left, PictureTop, place->width, PictureHeight);
+    if (target.width() <= 0 || target.height() <= 0)
+        return {};
+    return target & QRect(QPoint(0, 0), surfaceSize(scale));
+}
+
+PageText pageText(const PageContent &page)
+{
+    return {page.year, page.month, page.banner, pageDays(page)};
+}
+
+// Everything but the picture. Nothing of it reaches the picture's rows: the title starts at
+// 6360 twips, the picture ends at 6250.
+void drawTexts(PageSurface &surface, const PageText &text, int scale)
+{
     // Title and year.
-    const QString title = pageTitle(page.month);
+    const QString title = pageTitle(text.month);
     surface.setColour(TitleColour);
     surface.setFontName(SansFont);
     surface.setBold(false);
@@ -137,7 +173,7 @@ void drawPage(QPainter &painter, const PageContent &page, int scale)
     surface.setFontSize(24);
     surface.drawText(title);
     surface.setPosition(6700, 6360);
-    surface.drawText(pageYear(page.year));
+    surface.drawText(pageYear(text.year));
 
     // Rules: under the title, between the rows, and the short one closing the eleventh row of
     // the third column.
@@ -156,13 +192,13 @@ void drawPage(QPainter &painter, const PageContent &page, int scale)
     surface.setBold(false);
     surface.setFontSize(8);
     surface.setColour(BannerTextColour);
-    surface.drawText(page.banner);
+    surface.drawText(text.banner);
 
     // The days.
     surface.setFontName(SerifFont);
     surface.setColour(colours::Ordinary);
     const int weekdayRow = weekdayTop(scale);
-    for (const PageDayEntry &entry : pageDays(page)) {
+    for (const PageDayEntry &entry : text.days) {
         surface.setPosition(entry.numberX, entry.numberY);
         surface.setFontSize(18);
         surface.setBold(entry.sunday);
@@ -180,15 +216,70 @@ void drawPage(QPainter &painter, const PageContent &page, int scale)
     }
 }
 
-void composeSurface(const PageContent &page, int scale, QImage &surface)
+// A surface of this scale, white, whose memory is `surface`'s when nothing else shares it.
+void clearSurface(QImage &surface, int scale)
 {
     const QSize size = surfaceSize(scale);
-    if (surface.size() != size || surface.format() != QImage::Format_RGB32)
+    if (surface.size() != size || surface.format() != QImage::Format_RGB32 || !surface.isDetached())
         surface = QImage(size, QImage::Format_RGB32);
     // 96 dots per inch: a point is 4/3 of a pixel, as on the screen the twips are made for.
     surface.setDotsPerMeterX(3780);
     surface.setDotsPerMeterY(3780);
     surface.fill(toQColor(Paper));
+}
+
+// Brings one surface of a composed page to `page`, whose texts are `text`; `sameText` tells
+// whether the surface's record says it shows those texts already.
+void updateSurface(const PageContent &page, const PageText &text, bool sameText, int scale,
+                   QImage &surface, SurfaceRecord &record)
+{
+    const qint64 pictureKey = picturePlace(page.picture) ? page.picture.cacheKey() : 0;
+    const QRect area = pictureArea(page.picture, scale);
+    const bool known = record.key != 0 && surface.cacheKey() == record.key &&
+                       surface.size() == surfaceSize(scale) &&
+                       surface.format() == QImage::Format_RGB32;
+    const bool samePicture = known && record.pictureKey == pictureKey && record.picture == area;
+    if (known && samePicture && sameText)
+        return;
+
+    if (!known || (!samePicture && !sameText)) {
+        clearSurface(surface, scale);
+        QPainter painter(&surface);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        PageSurface drawing(painter, scale);
+        drawPicture(drawing, page.picture);
+        drawTexts(drawing, text, scale);
+    } else {
+        // Only one of the two changed; the other stays where it is, since neither reaches
+        // into the other's pixels.
+        QPainter painter(&surface);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        PageSurface drawing(painter, scale);
+        const QColor paper = toQColor(Paper);
+        if (!samePicture) {
+            painter.fillRect(record.picture, paper);
+            drawPicture(drawing, page.picture);
+        } else {
+            for (const QRect &rect : QRegion(surface.rect()).subtracted(area))
+                painter.fillRect(rect, paper);
+            drawTexts(drawing, text, scale);
+        }
+    }
+    record = {surface.cacheKey(), area, pictureKey};
+}
+
+} // namespace
+
+void drawPage(QPainter &painter, const PageContent &page, int scale)
+{
+    PageSurface surface(painter, scale);
+    drawPicture(surface, page.picture);
+    drawTexts(surface, pageText(page), scale);
+}
+
+void composeSurface(const PageContent &page, int scale, QImage &surface)
+{
+    clearSurface(surface, scale);
     QPainter painter(&surface);
     painter.setRenderHint(QPainter::TextAntialiasing);
     drawPage(painter, page, scale);
@@ -196,8 +287,11 @@ void composeSurface(const PageContent &page, int scale, QImage &surface)
 
 void composePage(const PageContent &page, ComposedPage &composed)
 {
-    composeSurface(page, CanvasScale, composed.canvas);
-    composeSurface(page, 1, composed.preview);
+    PageText text = pageText(page);
+    const bool sameText = composed.text == text;
+    updateSurface(page, text, sameText, CanvasScale, composed.canvas, composed.canvasRecord);
+    updateSurface(page, text, sameText, 1, composed.preview, composed.previewRecord);
+    composed.text = std::move(text);
 }
 
 } // namespace velaria

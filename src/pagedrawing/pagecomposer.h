@@ -41,6 +41,8 @@ struct PageDayEntry
     Rgb colour;      // number and label
     QString label;   // holiday or recurrence, may be empty
     QString weekday; // the weekday name printed under the label
+
+    friend bool operator==(const PageDayEntry &, const PageDayEntry &) = default;
 };
 
 // The days as the page prints them, column by column.
@@ -69,11 +71,40 @@ void drawPage(QPainter &painter, const PageContent &page, int scale);
 // costs more than drawing the page.
 void composeSurface(const PageContent &page, int scale, QImage &surface);
 
-// The page on both surfaces: the print canvas at `CanvasScale` and the preview.
+// Everything on a page but its picture: what the page shows apart from it depends on these
+// alone.
+struct PageText
+{
+    int year = 0;
+    int month = 0;
+    QString banner;
+    QList<PageDayEntry> days;
+
+    friend bool operator==(const PageText &, const PageText &) = default;
+};
+
+// What composePage() left on one surface, so that composing again knows what is there.
+struct SurfaceRecord
+{
+    qint64 key = 0;        // the surface's QImage::cacheKey() then; a surface changed since is
+                           // drawn anew
+    QRect picture;         // the picture's pixels on it, empty for none
+    qint64 pictureKey = 0; // the cacheKey() of the picture drawn there, 0 for none
+};
+
+// The page on both surfaces: the print canvas at `CanvasScale` and the preview. Composing into
+// the same ComposedPage again redraws only what changed: the picture alone for a new picture of
+// the same month (a camera's photo costs more to draw than the texts), the texts around the
+// picture for another month with the same picture, nothing when nothing changed.
 struct ComposedPage
 {
     QImage canvas;
     QImage preview;
+
+    // Kept by composePage().
+    PageText text;
+    SurfaceRecord canvasRecord;
+    SurfaceRecord previewRecord;
 };
 void composePage(const PageContent &page, ComposedPage &composed);
 

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QPointF>
+#include <QRect>
 #include <QString>
 
 class QImage;
@@ -37,6 +38,10 @@ public:
     // A filled box between two corners, both included; with equal y (or x) values it is a
     // line one pixel thick at this surface's resolution.
     void fillBox(double x1, double y1, double x2, double y2, Rgb colour);
+
+    // The pixels that drawPicture() covers on a surface of this scale for a picture stretched
+    // into this rectangle, before clipping to the surface.
+    static QRect pictureRect(int scale, double left, double top, double width, double height);
 
     // The picture stretched into the rectangle; nothing for a null picture.
     void drawPicture(const QImage &picture, double left, double top, double width, double height);

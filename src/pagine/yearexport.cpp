@@ -5,11 +5,25 @@
 #include "pagecomposer.h"
 #include "pageoutput.h"
 
+#include <QFontDatabase>
+#include <QScopeGuard>
+#include <QThread>
+
 #include <algorithm>
-#include <array>
+#include <condition_variable>
 #include <future>
+#include <mutex>
+#include <vector>
 
 namespace velaria {
+
+namespace {
+
+// Threads composing pages at once: each holds a page and a picture, some 40 MB, and past three
+// the writing, which goes one page at a time, is what the others wait for.
+constexpr int MaxComposingThreads = 3;
+
+} // namespace
 
 YearExport::YearExport(PagineOptions options) : m_options(std::move(options))
 {
@@ -20,16 +34,21 @@ YearExport::YearExport(PagineOptions options) : m_options(std::move(options))
     m_pictures = readPictureList(m_options.dataFolder);
 }
 
-void YearExport::compose(int month, MonthPage &page, PictureCache &cache) const
+void YearExport::compose(int month, MonthPage &page) const
 {
     PageContent content{m_options.year, month, m_banner, m_recurrences, {}};
-    const LoadedPicture picture =
-        loadMonthPicture(cache, m_pictures.paths[static_cast<std::size_t>(month - 1)]);
-    content.picture = picture.image;
+    {
+        // The picture is read for this page alone and let go once drawn: a year's pictures are
+        // each drawn once, and a decoded photo is some 12 MB.
+        PictureCache pictures(1);
+        const LoadedPicture picture =
+            loadMonthPicture(pictures, m_pictures.paths[static_cast<std::size_t>(month - 1)]);
+        content.picture = picture.image;
+        page.pictureError = picture.error;
+    }
     page.month = month;
     page.name = pageFileName(month);
     page.caption = monthTitle(month) + u' ' + pageYear(m_options.year);
-    page.pictureError = picture.error;
     composeSurface(content, CanvasScale, page.canvas);
 }
 
@@ -61,46 +80,108 @@ ExitStatus YearExport::run()
         return OutputFailed;
     }
 
-    // The pages are composed ahead on other threads while the main thread writes them out in
-    // order: decoding a picture and composing take longer than writing, so two pages are
-    // composed at a time. Each slot keeps its page's memory and its own picture cache.
+    // Each page is composed on one of a few threads and written out by the same thread when
+    // the pages before it are: the writing stays in month order while the other threads go on
+    // composing, and each thread holds one page (26 MB) and, while it draws, one picture. The
+    // main thread reports each page in order once it is written.
     const QList<int> months = m_options.months();
-    constexpr qsizetype SlotCount = 3;
-    struct Slot
+    struct Written
     {
-        MonthPage page;
-        PictureCache cache;
-        std::future<void> composed;
+        QString caption;
+        QString pictureError;
+        QString writeError;
+        bool done = false;
     };
-    std::array<Slot, SlotCount> pageSlots;
-    const auto startComposing = [this, &months, &pageSlots](qsizetype index) {
-        Slot &slot = pageSlots[static_cast<std::size_t>(index % SlotCount)];
-        slot.composed = std::async(std::launch::async, [this, &slot, month = months.at(index)] {
-            compose(month, slot.page, slot.cache);
+    std::vector<Written> written(static_cast<std::size_t>(months.size()));
+    std::mutex mutex;
+    std::condition_variable changed;
+    qsizetype nextToCompose = 0;
+    qsizetype nextToWrite = 0;
+    bool stopped = false; // a page could not be written: no page after it is
+    int running = 0;      // threads still composing or writing
+    const auto work = [&] {
+        // However the thread ends, the main thread learns that it did.
+        const auto ended = qScopeGuard([&] {
+            {
+                const std::lock_guard lock(mutex);
+                --running;
+            }
+            changed.notify_all();
         });
+        MonthPage page;
+        for (;;) {
+            qsizetype index = 0;
+            {
+                const std::lock_guard lock(mutex);
+                if (stopped || nextToCompose == months.size())
+                    return;
+                index = nextToCompose++;
+            }
+            compose(months.at(index), page);
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return stopped || nextToWrite == index; });
+                if (stopped)
+                    return;
+            }
+            QString error = output.add(page.canvas, page.name);
+            {
+                const std::lock_guard lock(mutex);
+                Written &done = written[static_cast<std::size_t>(index)];
+                done = {page.caption, page.pictureError, error, true};
+                stopped = !error.isEmpty();
+                ++nextToWrite;
+            }
+            changed.notify_all();
+        }
     };
-    for (qsizetype i = 0; i < std::min(SlotCount - 1, months.size()); ++i)
-        startComposing(i);
-    for (qsizetype i = 0; i < months.size(); ++i) {
-        Slot &slot = pageSlots[static_cast<std::size_t>(i % SlotCount)];
-        slot.composed.get();
-        // The slot written last is free again.
-        if (i + SlotCount - 1 < months.size())
-            startComposing(i + SlotCount - 1);
+    const int threadCount = static_cast<int>(
+        std::clamp<qsizetype>(std::min(QThread::idealThreadCount(), MaxComposingThreads), 1,
+                              std::max<qsizetype>(months.size(), 1)));
+    std::vector<std::future<void>> threads;
+    running = threadCount;
+    for (int i = 0; i < threadCount; ++i)
+        threads.push_back(std::async(std::launch::async, work));
+    // The system's fonts are looked up once for the whole program, by the first page that
+    // sets a text; here that happens while the threads read their first pictures.
+    (void)QFontDatabase::families();
+    const auto finish = [&] {
+        {
+            const std::lock_guard lock(mutex);
+            stopped = true;
+        }
+        changed.notify_all();
+        // A thread that failed (out of memory) fails the program here.
+        for (std::future<void> &thread : threads)
+            thread.get();
+    };
 
-        const MonthPage &page = slot.page;
+    for (qsizetype i = 0; i < months.size(); ++i) {
+        Written page;
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock,
+                         [&] { return written[static_cast<std::size_t>(i)].done || running == 0; });
+            page = written[static_cast<std::size_t>(i)];
+        }
+        if (!page.done) {
+            finish();
+            return OutputFailed;
+        }
         if (!page.pictureError.isEmpty()) {
             pictureMissing = true;
             message(QStringLiteral("%1: %2 La pagina è stata composta senza immagine.")
                         .arg(page.caption, page.pictureError));
         }
-        if (const QString error = output.add(page.canvas, page.name); !error.isEmpty()) {
-            message(error);
+        if (!page.writeError.isEmpty()) {
+            finish();
+            message(page.writeError);
             return OutputFailed;
         }
         progress(
             QStringLiteral("Pagina %1 di %2: %3").arg(i + 1).arg(months.size()).arg(page.caption));
     }
+    finish();
 
     if (const QString error = output.close(); !error.isEmpty()) {
         message(error);

@@ -42,8 +42,8 @@ public:
 
 private:
     // The page of one month (1 to 12), composed into `page`, whose canvas memory is used
-    // again. Pages are composed on several threads at once, each with its own picture cache.
-    void compose(int month, MonthPage &page, PictureCache &cache) const;
+    // again. Pages are composed on several threads at once.
+    void compose(int month, MonthPage &page) const;
     void message(const QString &text) const;
     void progress(const QString &text) const;
 

@@ -32,10 +32,12 @@ constexpr int SettledLooks = 4;
 // toolkit's own idea of them is missed now and then when the frame comes very early.
 std::optional<QMargins> announcedFrame(const QWidget *window)
 {
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !window->windowHandle())
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || !window->windowHandle())
         return std::nullopt;
-    xcb_connection_t *connection = x11->connection();
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return std::nullopt;
     static const QByteArray name = QByteArrayLiteral("_NET_FRAME_EXTENTS");
     xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(
         connection, xcb_intern_atom(connection, 1, static_cast<uint16_t>(name.size()), name.data()),

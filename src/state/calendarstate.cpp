@@ -27,6 +27,12 @@ QDate CalendarState::today() const
     return m_clock ? m_clock() : QDate::currentDate();
 }
 
+void CalendarState::setClock(std::function<QDate()> clock)
+{
+    m_clock = std::move(clock);
+    setShownDate(today());
+}
+
 bool CalendarState::setShownDate(const QDate &date)
 {
     if (!isSupportedDate(date))

@@ -27,9 +27,10 @@ public:
     // Reads the recurrences and the banner from the data folder.
     void load();
 
-    // Today's date: the system's, unless a clock was set (tests fix the date).
+    // Today's date: the system's, unless a clock was set (tests fix the date). Setting a clock
+    // also shows its today.
     QDate today() const;
-    void setClock(std::function<QDate()> clock) { m_clock = std::move(clock); }
+    void setClock(std::function<QDate()> clock);
 
     QDate shownDate() const { return m_shownDate; }
     int shownYear() const { return m_shownDate.year(); }
