@@ -1,0 +1,249 @@
+// The month's page as a person gets it: drawn, in the page window, saved, made by velaria-pagine
+// and printed through the spooler's cups-pdf queue. The cases share a data folder and a window.
+
+#include "calendarstate.h"
+#include "pagecomposer.h"
+#include "pagefiles.h"
+#include "pagewindow.h"
+#include "testsupport.h"
+
+#include <QLabel>
+#include <QPrinter>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace velaria;
+using namespace velaria::testing;
+
+// The program's exit status and all that it wrote.
+static std::pair<int, QString> run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    process.waitForFinished(300000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAll()};
+}
+
+// The folder's PDF, its first sheet at 72 dpi (a pixel to the point); none unless it has so many.
+static QImage firstSheet(const QDir &folder, int pages)
+{
+    QTemporaryDir dir;
+    const QString pdf = folder.filePath(folder.entryList({"*.pdf"}).value(0));
+    if (!run("pdfinfo", {pdf}).second.simplified().contains(QString("Pages: %1 ").arg(pages)))
+        return {};
+    run("pdftoppm", {"-r", "72", "-png", "-singlefile", pdf, dir.filePath("sheet")});
+    return QImage(dir.filePath("sheet.png")).convertToFormat(QImage::Format_RGB32);
+}
+
+class TestPagine : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_home;
+    const QString m_data = m_home.filePath("dati");
+    CalendarState m_state{m_data};
+    std::unique_ptr<PageWindow> m_window;
+
+    void click(const char *name)
+    {
+        QTest::mouseClick(m_window->findChild<QWidget *>(name), Qt::LeftButton);
+    }
+    bool show(int month, int day = 1) // and its page composed
+    {
+        QSignalSpy composed(m_window.get(), &PageWindow::pageComposed);
+        return m_state.setShownDate({2027, month, day}) &&
+               (m_window->requestPage(), composed.wait());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("HOME", m_home.path().toUtf8()); // "Salva Pagina" writes to $HOME/Desktop
+        qputenv("XDG_CONFIG_HOME", m_home.path().toUtf8()); // which no user-dirs.dirs moves
+        QVERIFY(QDir(m_home.path()).mkpath("Desktop") && QDir().mkpath(m_data));
+        QVERIFY(writeBytes(m_data + "/pubblicita.txt", "Ferramenta Rossi\r\n"));
+        QVERIFY(writeBytes(m_data + "/Ricorrenze.txt", "01/04 - <b>San Tito\r\n02/09 - Nonna\r\n"));
+        QImage wide(800, 100, QImage::Format_RGB32); // January's, wider than the page
+        wide.fill(Qt::black);
+        const QString list = m_home.filePath("w.png") + "\n" + m_home.filePath("nessuna.jpg");
+        QVERIFY(wide.save(m_home.filePath("w.png")) &&
+                writeBytes(m_data + "/Immagini.txt", list.toUtf8()));
+        m_state.load();
+        m_window = std::make_unique<PageWindow>(m_state, nullptr);
+        m_window->show();
+    }
+
+    void dayColours_data()
+    {
+        QTest::addColumn<QColor>("colour"); // none: the month has no such day
+        QTest::addColumn<bool>("labelled");
+        QTest::newRow("2027-05-01 holiday") << QColor(255, 0, 0) << true;
+        QTest::newRow("2027-05-02 Sunday") << QColor(128, 0, 0) << false;
+        QTest::newRow("2027-05-12 <b>") << QColor(0, 0, 255) << true;
+        QTest::newRow("2027-05-15 <v>") << QColor(0, 192, 0) << true;
+        QTest::newRow("2027-05-21 <a>") << QColor(255, 128, 0) << true;
+        QTest::newRow("2027-05-25 <g>") << QColor(128, 128, 0) << true;
+        QTest::newRow("2027-05-28 untagged") << QColor(255, 0, 0) << true;
+        QTest::newRow("2028-02-29") << QColor(0, 0, 0) << false;
+        QTest::newRow("2027-02-29") << QColor() << false;
+    }
+    // The number in the day's colour and no other, on the canvas and its quarter, the preview.
+    void dayColours()
+    {
+        QFETCH(QColor, colour);
+        QFETCH(bool, labelled);
+        const QStringList date = QString(QTest::currentDataTag()).left(10).split('-');
+        PageContent content{date[0].toInt(), date[1].toInt(), "Banner", {}, {}};
+        content.recurrences.readLines({"05/12 - <b>Blu", "05/15 - <v>Verde", "05/21 - <a>Arancio",
+                                       "05/25 - <g>Oliva", "05/28 - Rosso"});
+        ComposedPage page;
+        composePage(content, page);
+        QCOMPARE(page.preview.size() * CanvasScale, page.canvas.size());
+        const int column = std::min((date[2].toInt() - 1) / 10, 2);
+        const int top = 6580 + 350 * (date[2].toInt() - 10 * column);
+        const auto at = [](QRect twips, int scale) {
+            return QTransform::fromScale(scale / 15.0, scale / 15.0).mapRect(twips);
+        };
+        for (const QColor ink : {0xff0000, 0x800000, 0x0000ff, 0x00c000, 0xff8000, 0x808000, 0}) {
+            for (int scale : {CanvasScale, 1}) {
+                const QImage &surface = scale == 1 ? page.preview : page.canvas;
+                QCOMPARE(countColour(surface, at({column * 2600, top, 530, 300}, scale), ink) > 0,
+                         ink == colour);
+            }
+        }
+        const QRect label = at({550 + column * 2650, top + 20, 1500, 130}, CanvasScale);
+        QCOMPARE(countColour(page.canvas, label, colour) > 0, labelled);
+    }
+
+    // A big photo is decoded at no less than nine tenths of the height the canvas needs, and
+    // no more; a cut copy is no picture.
+    void pictures()
+    {
+        const QString path = m_home.filePath("foto.jpg"), cut = m_home.filePath("tagliata.jpg");
+        QImage photo(4000, 3000, QImage::Format_RGB32);
+        photo.fill(Qt::darkCyan);
+        QVERIFY(photo.save(path, "jpeg", 90));
+        PictureCache cache;
+        const int height = loadMonthPicture(cache, path).image.height();
+        QVERIFY(height >= picturePixelHeight(CanvasScale) * 9 / 10 && height < 3000);
+        const QByteArray jpeg = readBytes(path);
+        QVERIFY(writeBytes(cut, jpeg.left(jpeg.size() / 2)));
+        const LoadedPicture wrong = loadMonthPicture(cache, cut);
+        QVERIFY(wrong.image.isNull() && wrong.error.contains(cut + "\": l'immagine è incompleta"));
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said"); // all of it when empty
+        QTest::newRow("year 0") << QStringList{"0"} << 2 << "Anno non valido: \"0\"";
+        QTest::newRow("year 10000") << QStringList{"10000"} << 2 << "Anno non valido: \"10000\"";
+        QTest::newRow("month 13") << QStringList{"2027", "--mese", "13"} << 2 << "Mese non valido";
+        QTest::newRow("option") << QStringList{"2027", "--colori"} << 2 << "Opzione sconosciuta";
+        QTest::newRow("year") << QStringList{"2027"} << 0 << QString();
+        QTest::newRow("A3 month") << QStringList{"2027", "--mese", "10", "--a3"} << 0 << QString();
+    }
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, said);
+        QTemporaryDir work;
+        // A folder without data files: no picture list yet is no failure, only no pictures.
+        arguments << "--pdf" << work.filePath("c.pdf") << "--cartella" << m_home.path();
+        const auto [exit, output] = run(VELARIA_PAGINE, arguments);
+        QCOMPARE(exit, status);
+        QVERIFY2(said.isEmpty() ? output.isEmpty() : output.contains(said), qPrintable(output));
+        const QPageSize paper(arguments.contains("--a3") ? QPageSize::A3 : QPageSize::A4);
+        const QImage sheet = firstSheet(QDir(work.path()), arguments.contains("--mese") ? 1 : 12);
+        QCOMPARE(sheet.size(), status ? QSize(0, 0) : paper.sizePoints());
+    }
+
+    // Each bitmap is the window's page byte for byte, with January's picture or without
+    // February's, which is missing.
+    void bitmapsAreTheWindowsPages()
+    {
+        QTemporaryDir out;
+        const auto [exit, output] =
+            run(VELARIA_PAGINE, {"2027", "--immagini", out.path(), "--cartella", m_data});
+        QVERIFY2(exit == 3 && output.contains(m_home.filePath("nessuna.jpg")), qPrintable(output));
+        QCOMPARE(QDir(out.path()).entryList({"*.bmp"}).size(), 12);
+        for (int month : {1, 2}) {
+            QVERIFY(show(month) && saveBitmap(m_window->canvas(), out.filePath("w.bmp")).isEmpty());
+            QVERIFY(readBytes(out.filePath("w.bmp")) ==
+                    readBytes(out.filePath(pageFileName(month) + ".bmp")));
+        }
+    }
+
+    void printing_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // none: "Stampa A4" in the page window
+        QTest::newRow("Stampa A4") << QStringList();
+        QTest::newRow("--a3") << QStringList{"2027", "--mese", "1", "--stampa", "--a3"};
+    }
+    // January's picture spans the page: the ink spans the page's place on the sheet.
+    void printing()
+    {
+        QFETCH(QStringList, arguments);
+        const QDir spool(qEnvironmentVariable("VELARIA_CUPS_PDF_DIR"));
+        if (qEnvironmentVariableIsEmpty("VELARIA_CUPS_PDF_DIR"))
+            QSKIP("no cups-pdf printer: VELARIA_CUPS_PDF_DIR is not set (test-services.sh)");
+        for (const QString &old : spool.entryList({"*.pdf"}))
+            QVERIFY(QFile::remove(spool.filePath(old)));
+        const SheetPlacement sheet = arguments.isEmpty() ? A4Sheet : A3Sheet;
+        QPrinter printer; // the default one
+        printer.setPageSize(QPageSize(sheet.paper));
+        double left = printer.pageLayout().paintRect(QPageLayout::Point).left();
+        if (arguments.isEmpty()) {
+            QVERIFY(show(1));
+            click("Command1");
+        } else {
+            QCOMPARE(run(VELARIA_PAGINE, arguments << "--cartella" << m_data).first, 0);
+            left = 10; // the margin of the PDF that velaria-pagine hands the spooler
+        }
+        QImage printed;
+        QTRY_VERIFY_WITH_TIMEOUT(!(printed = firstSheet(spool, 1)).isNull(), 120000);
+        QCOMPARE(printed.size(), QPageSize(sheet.paper).sizePoints());
+        QRect ink;
+        for (int y = 0; y < printed.height(); ++y) {
+            for (int x = 0; x < printed.width(); ++x)
+                ink |= qGray(printed.pixel(x, y)) < 128 ? QRect(x, y, 1, 1) : QRect();
+        }
+        left += sheet.place.left() / 20; // points
+        QVERIFY(std::abs(ink.left() - left) <= 2 &&
+                std::abs(ink.right() + 1 - left - sheet.place.width() / 20) <= 2);
+    }
+
+    // The window follows the shared month and saves its page.
+    void pageWindow()
+    {
+        auto *caption = m_window->findChild<QLabel *>("Label2");
+        auto *status = m_window->findChild<QLabel *>("Label6");
+        QVERIFY(show(3, 31));
+        click("Text1_3");
+        QVERIFY(m_state.shownMonth() == 3 && status->text().contains("non esiste in quel mese"));
+        // Saved before the compose timer runs: the page saved is April's all the same.
+        click("Label4");
+        click("Command4");
+        QSignalSpy composed(m_window.get(), &PageWindow::pageComposed);
+        QEvent activate(QEvent::WindowActivate);
+        QVERIFY(QApplication::sendEvent(m_window.get(), &activate) && composed.wait());
+        QCOMPARE(caption->text(), pageCaption(2027, 4));
+        QCOMPARE(QImage(m_home.filePath("Desktop/APRILE.bmp")), m_window->canvas());
+        QVERIFY(status->text().contains("APRILE.bmp"));
+
+        const QString missing = m_home.filePath(QString(120, 'x') + "/ottobre.jpg");
+        m_window->findChild<QWidget *>("Text1_9")->setProperty("text", missing);
+        click("Text1_9");
+        QVERIFY(composed.wait() && caption->text() == pageCaption(2027, 10));
+        QVERIFY(status->text().contains("il file non esiste") && status->text().contains(u'…'));
+        QVERIFY(status->toolTip().contains(missing));
+    }
+};
+
+QTEST_MAIN(TestPagine)
+#include "tst_pagine.moc"
