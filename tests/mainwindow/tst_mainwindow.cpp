@@ -5,6 +5,7 @@
 
 #include <QAccessible>
 #include <QDir>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,6 +38,7 @@ private slots:
     void dayColours();
     void dayInformation();
     void recurrenceEditor();
+    void importedBirthdaysAreSavedByTheUser();
     void unreadableRecurrencesAreKept();
     void todayFollowsTheClock();
     void accessibleDays();
@@ -253,6 +255,40 @@ void TestMainWindow::recurrenceEditor()
                         "12/13 - <v>Compleanno di Anna\r\n"));
     auto *grid = control<MonthGrid>(QStringLiteral("picMonth"));
     QVERIFY(countColour(grid->grab().toImage(), grid->cellRect(9), QColor(255, 128, 0)) > 10);
+}
+
+void TestMainWindow::importedBirthdaysAreSavedByTheUser()
+{
+    const QString ics = m_folder->filePath(QStringLiteral("compleanni.ics"));
+    QVERIFY(writeBytes(ics, "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//prova//IT\r\n"
+                            "BEGIN:VEVENT\r\nUID:1\r\nDTSTART;VALUE=DATE:19900504\r\n"
+                            "RRULE:FREQ=YEARLY\r\nSUMMARY:Luca\r\nEND:VEVENT\r\n"
+                            "BEGIN:VEVENT\r\nUID:2\r\nDTSTART:20260504T090000Z\r\n"
+                            "SUMMARY:Riunione\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n"));
+    start(QDate(2026, 5, 1));
+    const QByteArray before = readBytes(m_folder->filePath(QStringLiteral("Ricorrenze.txt")));
+    QString report;
+    answerNextModal([ics, &report](QWidget *dialog) {
+        if (auto *files = qobject_cast<QFileDialog *>(dialog))
+            files->selectFile(ics);
+        static_cast<QDialog *>(dialog)->accept();
+        answerNextModal([&report](QWidget *box) {
+            report = qobject_cast<QMessageBox *>(box) ? qobject_cast<QMessageBox *>(box)->text()
+                                                      : QString();
+            box->close();
+        });
+    });
+    m_window->menuBar()->findChild<QAction *>(QStringLiteral("importaIcs"))->trigger();
+    QTRY_VERIFY(report.contains(u"aggiunte all'elenco: 1"));
+    QVERIFY(report.contains(u"Tralasciate: 1"));
+    // Nothing is written until the user saves.
+    QCOMPARE(readBytes(m_folder->filePath(QStringLiteral("Ricorrenze.txt"))), before);
+    QVERIFY(control<QWidget>(QStringLiteral("Frame4"))->isVisible());
+    control<QPushButton>(QStringLiteral("Command9"))->click();
+    QVERIFY(readBytes(m_folder->filePath(QStringLiteral("Ricorrenze.txt")))
+                .contains("05/04 - Luca\r\n"));
+    auto *grid = control<MonthGrid>(QStringLiteral("picMonth"));
+    QVERIFY(countColour(grid->grab().toImage(), grid->cellRect(4), QColor(255, 0, 0)) > 10);
 }
 
 void TestMainWindow::unreadableRecurrencesAreKept()
