@@ -1,25 +1,17 @@
-// velaria-pagine making a whole year: twelve pages, each with its own 4000 x 3000 photo, into
-// one A4 PDF, against pcal and Ghostscript making the same twelve months into a PDF of page
-// images at 290 dpi (the canvas lands on the sheet at about 286 dpi). Wall time and the CPU
-// time of the processes, medians of several runs, and a few in-process figures that show
-// where the time goes. Prints figures only; nothing passes or fails here.
+// velaria-pagine making a whole year as bitmaps (--immagini), twelve pages each with its own
+// 4000 x 3000 photo, against pcal and Ghostscript making the same year, without pictures, into
+// a PDF of page images at 292 dpi (the canvas lands on an A4 sheet at about that resolution).
+// Wall time, CPU time (of every thread) and peak resident memory of each, medians of several
+// runs, and their ratios. Prints figures only; nothing passes or fails here.
 
 #include "benchphoto.h"
-#include "fonts.h"
-#include "pagecomposer.h"
-#include "pagefiles.h"
-#include "picturecache.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
-#include <QPdfWriter>
-#include <QProcess>
-#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -28,16 +20,19 @@
 #include <functional>
 #include <vector>
 
-#include <sys/resource.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
-using namespace velaria;
+extern char **environ;
 
 namespace {
 
-struct Timing
+struct Run
 {
-    double wallMs = -1;
-    double cpuMs = 0; // user and system time of the process and its children
+    double wallMs = -1; // negative: the run failed
+    double cpuMs = 0;   // user and system time of the process and the processes it waited for
+    double peakMiB = 0; // the largest resident set among them
 };
 
 double median(std::vector<double> values)
@@ -49,68 +44,81 @@ double median(std::vector<double> values)
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-double childrenCpuMs()
+// Runs the program with its output to /dev/null, under /usr/bin/time, which reports the CPU
+// time and the peak resident memory of the program and of the processes it waited for. (The
+// figures that wait4() gives this program for a child would start from this program's own
+// memory: a spawned child begins as a copy of it.)
+Run runProcess(const QString &program, const QStringList &arguments, const QString &report)
 {
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    const auto ms = [](const timeval &t) {
-        return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_usec) / 1000.0;
-    };
-    return ms(usage.ru_utime) + ms(usage.ru_stime);
-}
+    std::vector<QByteArray> storage{QByteArrayLiteral("/usr/bin/time"), QByteArrayLiteral("-f"),
+                                    QByteArrayLiteral("%U %S %M"),      QByteArrayLiteral("-o"),
+                                    QFile::encodeName(report),          QFile::encodeName(program)};
+    for (const QString &argument : arguments)
+        storage.push_back(argument.toLocal8Bit());
+    std::vector<char *> argv;
+    for (QByteArray &argument : storage)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
 
-Timing runProcess(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.setStandardOutputFile(QProcess::nullDevice());
-    const double cpuBefore = childrenCpuMs();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     QElapsedTimer timer;
     timer.start();
-    process.start(program, arguments);
-    if (!process.waitForFinished(300000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0)
+    pid_t child = 0;
+    const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
         return {};
-    return {static_cast<double>(timer.nsecsElapsed()) / 1e6, childrenCpuMs() - cpuBefore};
+    int status = 0;
+    if (waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return {};
+    const double wallMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    QFile file(report);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QList<QByteArray> fields = file.readAll().trimmed().split('\n').last().split(' ');
+    if (fields.size() != 3)
+        return {};
+    return {wallMs, (fields[0].toDouble() + fields[1].toDouble()) * 1000.0,
+            fields[2].toDouble() / 1024};
 }
 
 struct Figures
 {
-    double wallMs = -1;
-    double cpuMs = 0;
     int runs = 0;
-    double bestWallMs = -1; // the least disturbed run, on a machine that does other work too
+    double wallMs = 0;
+    double bestWallMs = 0; // the least disturbed run, on a machine that does other work too
+    double cpuMs = 0;
+    double peakMiB = 0;
 };
 
-Figures repeat(int runs, const std::function<Timing()> &once)
+Figures repeat(int runs, const std::function<Run()> &once)
 {
-    std::vector<double> wall;
-    std::vector<double> cpu;
+    std::vector<double> wall, cpu, peak;
     for (int i = 0; i < runs; ++i) {
-        const Timing timing = once();
-        if (timing.wallMs < 0)
+        const Run run = once();
+        if (run.wallMs < 0)
             continue;
-        wall.push_back(timing.wallMs);
-        cpu.push_back(timing.cpuMs);
+        wall.push_back(run.wallMs);
+        cpu.push_back(run.cpuMs);
+        peak.push_back(run.peakMiB);
     }
     if (wall.empty())
         return {};
-    return {median(wall), median(cpu), static_cast<int>(wall.size()),
-            *std::min_element(wall.begin(), wall.end())};
+    return {static_cast<int>(wall.size()), median(wall),
+            *std::min_element(wall.begin(), wall.end()), median(cpu), median(peak)};
 }
 
-QImage makePhoto(int seed)
-{
-    return MakeBenchPhoto(QColor::fromHsv((seed * 30) % 360, 150, 200), static_cast<quint32>(seed));
-}
-
-// The data folder: twelve photos listed in Immagini.txt, a few recurrences and a banner.
+// The data folder: twelve photos listed in Immagini.txt (or none), recurrences and a banner.
 bool writeDataFolder(const QDir &folder, bool withPictures)
 {
     QStringList list;
     for (int month = 1; month <= 12; ++month) {
         const QString path = folder.filePath(QStringLiteral("mese%1.jpg").arg(month));
-        if (withPictures && !makePhoto(month).save(path, "JPEG", 90))
+        const QImage photo = MakeBenchPhoto(QColor::fromHsv((month * 30) % 360, 150, 200),
+                                            static_cast<quint32>(month));
+        if (withPictures && !photo.save(path, "JPEG", 90))
             return false;
         list << (withPictures ? path : QString());
     }
@@ -124,47 +132,15 @@ bool writeDataFolder(const QDir &folder, bool withPictures)
            write(QStringLiteral("pubblicita.txt"), QStringLiteral("Programma Velaria\r\n"));
 }
 
-void printFigures(const char *what, const Figures &figures, const char *aim = "")
+void printFigures(const char *what, const Figures &figures)
 {
     if (figures.runs == 0) {
-        std::printf("  %-44s failed\n", what);
+        std::printf("  %-40s failed\n", what);
         return;
     }
-    std::printf("  %-44s %8.1f ms wall %8.1f ms CPU  median of %d (best %.1f ms) %s\n", what,
-                figures.wallMs, figures.cpuMs, figures.runs, figures.bestWallMs, aim);
-}
-
-// Where one page's time goes, in this process: the picture, the canvas, the PDF page.
-void phases(const QDir &folder)
-{
-    PictureCache cache;
-    std::vector<double> decode, compose, pdf;
-    QBuffer sink;
-    sink.open(QIODevice::WriteOnly);
-    QPdfWriter writer(&sink);
-    writer.setResolution(1200);
-    QPainter painter(&writer);
-    QImage canvas;
-    for (int month = 1; month <= 12; ++month) {
-        QElapsedTimer timer;
-        timer.start();
-        PageContent page{2027, month, QStringLiteral("Programma Velaria"), {}, {}};
-        page.picture =
-            loadMonthPicture(cache, folder.filePath(QStringLiteral("mese%1.jpg").arg(month))).image;
-        decode.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
-        timer.restart();
-        composeSurface(page, CanvasScale, canvas);
-        compose.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
-        timer.restart();
-        if (month > 1)
-            writer.newPage();
-        paintPageInto(painter, canvas, A4Sheet.place);
-        pdf.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
-    }
-    painter.end();
-    std::printf("  one page, in process: picture %.1f ms, canvas %.1f ms, PDF page %.1f ms "
-                "(medians of 12; the program overlaps them on two threads)\n",
-                median(decode), median(compose), median(pdf));
+    std::printf("  %-40s %7.0f ms wall (best %.0f), %7.0f ms CPU, peak %5.1f MiB  median of %d\n",
+                what, figures.wallMs, figures.bestWallMs, figures.cpuMs, figures.peakMiB,
+                figures.runs);
 }
 
 } // namespace
@@ -173,7 +149,6 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    installFontSubstitutions();
 
     const QString program =
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("velaria-pagine"));
@@ -183,62 +158,55 @@ int main(int argc, char *argv[])
     }
     QTemporaryDir work;
     const QDir folder(work.path());
-    QDir(work.path()).mkdir(QStringLiteral("senza"));
-    const QDir bare(folder.filePath(QStringLiteral("senza")));
-    if (!work.isValid() || !writeDataFolder(folder, true) || !writeDataFolder(bare, false)) {
+    if (!work.isValid() || !writeDataFolder(folder, true)) {
         std::printf("cannot write the data folder\n");
         return 0;
     }
-    const QString pdf = folder.filePath(QStringLiteral("anno.pdf"));
-    constexpr int Runs = 5;
+    const QString bitmaps = folder.filePath(QStringLiteral("pagine"));
+    const QString report = folder.filePath(QStringLiteral("time.txt"));
+    if (!QFileInfo(QStringLiteral("/usr/bin/time")).isExecutable()) {
+        std::printf("/usr/bin/time is missing (scripts/install-deps.sh installs it); nothing to "
+                    "measure\n");
+        return 0;
+    }
 
-    std::printf("velaria-pagine 2027: 12 A4 pages, canvas 2188x2940 each, into one PDF\n");
-    const Figures year = repeat(Runs, [&] {
-        return runProcess(program, {QStringLiteral("2027"), QStringLiteral("--cartella"),
-                                    folder.path(), QStringLiteral("--pdf"), pdf});
+    std::printf(
+        "velaria-pagine 2027 --immagini DIR: 12 bitmaps of 2188x2940, each with a 4000x3000 "
+        "JPEG photo\n");
+    const Figures year = repeat(7, [&] {
+        QDir(bitmaps).removeRecursively();
+        return runProcess(program,
+                          {QStringLiteral("2027"), QStringLiteral("--immagini"), bitmaps,
+                           QStringLiteral("--cartella"), folder.path()},
+                          report);
     });
-    printFigures("whole year, twelve 4000x3000 JPEG photos:", year, "(aim < 1500 ms)");
-    const Figures withoutPictures = repeat(Runs, [&] {
-        return runProcess(program, {QStringLiteral("2027"), QStringLiteral("--cartella"),
-                                    bare.path(), QStringLiteral("--pdf"), pdf});
-    });
-    printFigures("whole year, no pictures:", withoutPictures);
-    printFigures("one month (--mese 10), its photo:", repeat(Runs, [&] {
-                     return runProcess(program, {QStringLiteral("2027"), QStringLiteral("--mese"),
-                                                 QStringLiteral("10"), QStringLiteral("--cartella"),
-                                                 folder.path(), QStringLiteral("--pdf"), pdf});
-                 }));
-    printFigures("whole year to A3 (--a3), photos:", repeat(3, [&] {
-                     return runProcess(program, {QStringLiteral("2027"), QStringLiteral("--a3"),
-                                                 QStringLiteral("--cartella"), folder.path(),
-                                                 QStringLiteral("--pdf"), pdf});
-                 }));
-    phases(folder);
+    printFigures("velaria-pagine, twelve photos:", year);
 
+    const QString shell = QStandardPaths::findExecutable(QStringLiteral("sh"));
     if (QStandardPaths::findExecutable(QStringLiteral("pcal")).isEmpty() ||
-        QStandardPaths::findExecutable(QStringLiteral("gs")).isEmpty()) {
+        QStandardPaths::findExecutable(QStringLiteral("gs")).isEmpty() || shell.isEmpty()) {
         std::printf("  pcal + gs: not installed (scripts/install-deps.sh installs them)\n");
         return 0;
     }
     const QString reference = folder.filePath(QStringLiteral("pcal.pdf"));
-    const Figures pcal = repeat(3, [&] {
-        return runProcess(QStringLiteral("sh"),
+    const Figures pcal = repeat(5, [&] {
+        return runProcess(shell,
                           {QStringLiteral("-c"),
-                           QStringLiteral("pcal -P a4 -f /dev/null 1 2027 12 | gs -q -dSAFER "
-                                          "-dBATCH -dNOPAUSE -sDEVICE=pdfimage24 -r290 "
+                           QStringLiteral("pcal -a it -P a4 -f /dev/null 1 2027 12 | gs -q -dSAFER "
+                                          "-dBATCH -dNOPAUSE -sDEVICE=pdfimage24 -r292 "
                                           "-sOutputFile=%1 -")
-                               .arg(reference)});
+                               .arg(reference)},
+                          report);
     });
-    printFigures("pcal + gs pdfimage24 -r290, 12 months:", pcal);
-    // pcal draws no pictures: the year without pictures is the like-for-like comparison, the
-    // year with twelve photos the one a user waits for.
-    if (pcal.runs > 0 && withoutPictures.runs > 0) {
-        std::printf("  ratio without pictures / pcal + gs (wall):    %8.3f     (aim <= 1)\n",
-                    withoutPictures.wallMs / pcal.wallMs);
-    }
-    if (pcal.runs > 0 && year.runs > 0) {
-        std::printf("  ratio with twelve photos / pcal + gs (wall):  %8.3f     (aim <= 1)\n",
-                    year.wallMs / pcal.wallMs);
-    }
+    printFigures("pcal -a it | gs pdfimage24 -r292, no photos:", pcal);
+    if (pcal.runs == 0 || year.runs == 0)
+        return 0;
+    std::printf(
+        "  time, velaria-pagine / pcal + gs:  %5.2f wall, %5.2f CPU   (aim: at most 0.20)\n",
+        year.wallMs / pcal.wallMs, year.cpuMs / pcal.cpuMs);
+    std::printf(
+        "  peak memory of velaria-pagine:     %5.1f MiB, %.1f times pcal + gs   (aim: at most "
+        "120 MiB)\n",
+        year.peakMiB, year.peakMiB / pcal.peakMiB);
     return 0;
 }

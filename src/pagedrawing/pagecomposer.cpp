@@ -257,7 +257,10 @@ void updateSurface(const PageContent &page, const PageText &text, bool sameText,
         PageSurface drawing(painter, scale);
         const QColor paper = toQColor(Paper);
         if (!samePicture) {
-            painter.fillRect(record.picture, paper);
+            // The old picture goes, but for the pixels that an opaque new one covers anyway.
+            const QRect covered = page.picture.hasAlphaChannel() ? QRect() : area;
+            for (const QRect &rect : QRegion(record.picture).subtracted(covered))
+                painter.fillRect(rect, paper);
             drawPicture(drawing, page.picture);
         } else {
             for (const QRect &rect : QRegion(surface.rect()).subtracted(area))

@@ -86,10 +86,11 @@ struct PageText
 // What composePage() left on one surface, so that composing again knows what is there.
 struct SurfaceRecord
 {
-    qint64 key = 0;        // the surface's QImage::cacheKey() then; a surface changed since is
-                           // drawn anew
-    QRect picture;         // the picture's pixels on it, empty for none
-    qint64 pictureKey = 0; // the cacheKey() of the picture drawn there, 0 for none
+    // The surface's QImage::cacheKey() then: a surface changed since is drawn anew.
+    qint64 key = 0;
+    // The picture's pixels on it, empty for none, and the picture's cacheKey(), 0 for none.
+    QRect picture;
+    qint64 pictureKey = 0;
 };
 
 // The page on both surfaces: the print canvas at `CanvasScale` and the preview. Composing into

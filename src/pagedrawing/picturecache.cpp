@@ -1,6 +1,5 @@
 #include "picturecache.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -143,10 +142,6 @@ LoadedPicture PictureCache::load(const QString &path, int height)
         }
     }
 
-    // Declared before the reader, which may read from them.
-    QFile file(path);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
     QImageReader reader(path);
     reader.setAutoTransform(true);
     const QSize stored = reader.size();
@@ -165,17 +160,6 @@ LoadedPicture PictureCache::load(const QString &path, int height)
                 decoded = wanted;
         }
     }
-    // A JPEG is decoded from the file mapped into memory: the decoder then takes the data whole
-    // instead of a few kilobytes at a time, and the check for a cut copy reads the same bytes.
-    const uchar *mapped = nullptr;
-    if (format == "jpeg" && file.open(QIODevice::ReadOnly) && file.size() > 0)
-        mapped = file.map(0, file.size());
-    if (mapped) {
-        bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), file.size());
-        buffer.open(QIODevice::ReadOnly);
-        reader.setDevice(&buffer);
-        reader.setFormat(format);
-    }
     QImage image = reader.read();
     if (image.isNull()) {
         if (!withinAllocationLimit(decoded))
@@ -185,8 +169,7 @@ LoadedPicture PictureCache::load(const QString &path, int height)
                                       .arg(stored.height()))};
         return {{}, failure(path, readerReason(reader.error()))};
     }
-    const bool complete = mapped ? jpegIsComplete(mapped, file.size()) : jpegFileIsComplete(path);
-    if (format == "jpeg" && !complete)
+    if (format == "jpeg" && !jpegFileIsComplete(path))
         return {{}, failure(path, QStringLiteral("l'immagine è incompleta o danneggiata"))};
     image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
                                             : QImage::Format_RGB32);

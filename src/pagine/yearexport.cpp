@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <exception>
 #include <future>
 #include <mutex>
 #include <vector>
@@ -19,9 +20,10 @@ namespace velaria {
 
 namespace {
 
-// Threads composing pages at once: each holds a page and a picture, some 40 MB, and past three
-// the writing, which goes one page at a time, is what the others wait for.
-constexpr int MaxComposingThreads = 3;
+// Threads composing pages at once. Each holds a page and, while it draws, a picture: some
+// 40 MB. Two keep a year's pages near 100 MB however many cores there are; with more, the
+// writing, one page at a time, soon becomes what the others wait for.
+constexpr int MaxComposingThreads = 2;
 
 } // namespace
 
@@ -80,8 +82,8 @@ ExitStatus YearExport::run()
         return OutputFailed;
     }
 
-    // Each page is composed on one of a few threads and written out by the same thread when
-    // the pages before it are: the writing stays in month order while the other threads go on
+    // Each page is composed on one of two threads and written out by the same thread once the
+    // pages before it are: the writing stays in month order while the other thread goes on
     // composing, and each thread holds one page (26 MB) and, while it draws, one picture. The
     // main thread reports each page in order once it is written.
     const QList<int> months = m_options.months();
@@ -100,11 +102,14 @@ ExitStatus YearExport::run()
     bool stopped = false; // a page could not be written: no page after it is
     int running = 0;      // threads still composing or writing
     const auto work = [&] {
-        // However the thread ends, the main thread learns that it did.
+        // However the thread ends, the main thread learns that it did; one that fails stops
+        // the others too.
         const auto ended = qScopeGuard([&] {
             {
                 const std::lock_guard lock(mutex);
                 --running;
+                if (std::uncaught_exceptions() > 0)
+                    stopped = true;
             }
             changed.notify_all();
         });
