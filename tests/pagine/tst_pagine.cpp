@@ -8,11 +8,15 @@
 #include "testsupport.h"
 
 #include <QLabel>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cups/cups.h>
 
 using namespace velaria;
 using namespace velaria::testing;
@@ -119,16 +123,37 @@ private slots:
     }
 
     // A big photo is decoded at no less than nine tenths of the height the canvas needs, and
-    // no more; a cut copy is no picture.
+    // no more, yet draws as if decoded whole (40 dB) and alters nothing round it; a cut copy
+    // is no picture.
     void pictures()
     {
         const QString path = m_home.filePath("foto.jpg"), cut = m_home.filePath("tagliata.jpg");
         QImage photo(4000, 3000, QImage::Format_RGB32);
-        photo.fill(Qt::darkCyan);
+        QRandomGenerator grain(2027);
+        for (int y = 0; y < photo.height(); ++y) {
+            for (int x = 0; x < photo.width(); ++x) { // a gradient, stripes and grain
+                const int v =
+                    97 + grain.bounded(7) + int(48 * std::sin(x / 5.0) * std::cos(y / 7.0));
+                photo.setPixel(x, y, qRgb(v + x / 40, v + y / 30, v + (x + y) / 70));
+            }
+        }
         QVERIFY(photo.save(path, "jpeg", 90));
         PictureCache cache;
         const int height = loadMonthPicture(cache, path).image.height();
         QVERIFY(height >= picturePixelHeight(CanvasScale) * 9 / 10 && height < 3000);
+        QImage canvas, whole;
+        composeSurface({2027, 6, "", {}, loadMonthPicture(cache, path).image}, CanvasScale, canvas);
+        composeSurface({2027, 6, "", {}, QImage(path)}, CanvasScale, whole);
+        const QRect box = QTransform::fromScale(CanvasScale / 15.0, CanvasScale / 15.0)
+                              .mapRect(QRect(102, PictureTop, 8000, PictureHeight)); // 4:3, centred
+        double squares = 1e-9; // PSNR of the box's bytes; the alpha bytes, all 255, add nothing
+        for (int y = box.top(); y <= box.bottom(); ++y) {
+            for (int i = 4 * box.left(); i < 4 * box.right() + 4; ++i)
+                squares += std::pow(canvas.constScanLine(y)[i] - whole.constScanLine(y)[i], 2);
+        }
+        QCOMPARE_GE(10 * std::log10(3 * 255 * 255.0 * box.width() * box.height() / squares), 40);
+        QPainter(&canvas).drawImage(box.topLeft(), whole.copy(box)); // the box alone may differ
+        QVERIFY(!std::memcmp(canvas.constBits(), whole.constBits(), whole.sizeInBytes()));
         const QByteArray jpeg = readBytes(path);
         QVERIFY(writeBytes(cut, jpeg.left(jpeg.size() / 2)));
         const LoadedPicture wrong = loadMonthPicture(cache, cut);
@@ -179,6 +204,19 @@ private slots:
         }
     }
 
+    // With no spooler to reach, "Stampa A4" says so and the window goes on.
+    void noPrinterReachable()
+    {
+        cupsSetServer(qPrintable(m_home.filePath("cups.sock"))); // where no one listens
+        QString title;
+        answerNextModal([&title](QWidget *box) { title = box->windowTitle(), box->close(); });
+        click("Command1");
+        cupsSetServer(nullptr); // the usual spooler again
+        QSignalSpy composed(m_window.get(), &PageWindow::pageComposed);
+        click("Label4");
+        QVERIFY2(title == "Printer Error!" && composed.wait(), qPrintable(title));
+    }
+
     void printing_data()
     {
         QTest::addColumn<QStringList>("arguments"); // none: "Stampa A4" in the page window
@@ -216,6 +254,20 @@ private slots:
         left += sheet.place.left() / 20; // points
         QVERIFY(std::abs(ink.left() - left) <= 2 &&
                 std::abs(ink.right() + 1 - left - sheet.place.width() / 20) <= 2);
+    }
+
+    // "Salva elenco" writes box k's path on line k of twelve, each ended by CR LF.
+    void savePictureList()
+    {
+        QByteArray lines;
+        for (int box = 0; box < 12; ++box) { // January's is Text1_0
+            QWidget *text = m_window->findChild<QWidget *>(QString("Text1_%1").arg(box));
+            if (box == 4 || box == 11)
+                text->setProperty("text", m_home.filePath(QString("foto%1.jpg").arg(box + 1)));
+            lines += text->property("text").toString().toUtf8() + "\r\n";
+        }
+        click("Command3");
+        QCOMPARE(readBytes(m_data + "/Immagini.txt"), lines);
     }
 
     // The window follows the shared month and saves its page.
