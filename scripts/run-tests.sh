@@ -20,7 +20,6 @@ ctest --test-dir "$asan" --output-on-failure -j 2
 
 start_test_services
 
+bash scripts/test-ratio.sh
 echo "== All tests"
 ctest --test-dir "$build" --output-on-failure -j 2
-
-bash scripts/test-ratio.sh
