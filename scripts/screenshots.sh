@@ -46,6 +46,8 @@ export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/ho
 mkdir -p "$HOME/Desktop" "$HOME/Immagini"
 picture=$HOME/Immagini/paesaggio.jpg
 cp "$program" "$app/"
+# The marker that makes the copy portable: its data beside it.
+cp "$build/bin/portable" "$app/"
 if [ -f "$plugin" ]; then
     cp "$plugin" "$app/"
 fi
