@@ -168,6 +168,8 @@ MainWindow::MainWindow(CalendarState &state, QWidget *parent) : QMainWindow(pare
 
     m_editor->setLines(m_state.recurrenceLines());
     showMonth();
+    // The keys work on the days from the start: arrows, Page Up and Page Down.
+    m_grid->setFocus();
     placeByFrame(this, centred);
 
     if (const QString error = m_state.recurrenceReadError(); !error.isEmpty()) {

@@ -6,8 +6,6 @@
 #include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 namespace velaria {
 
@@ -231,10 +229,10 @@ void MonthGrid::paintEvent(QPaintEvent *)
         painter.drawText(box, Qt::AlignCenter, QString::number(d));
     }
     if (hasFocus() && m_focusDay <= m_month.daysInMonth) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = cellRect(m_focusDay).adjusted(2, 2, -2, -2);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+        // A frame in the highlight colour: the desktop's style draws focus only after a Tab.
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(cellRect(m_focusDay).adjusted(4, 4, -4, -4));
     }
 }
 
