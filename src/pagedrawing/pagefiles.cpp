@@ -1,12 +1,16 @@
 #include "pagefiles.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QPaintDevice>
 #include <QPainter>
-#include <QSaveFile>
 #include <QStandardPaths>
+#include <QTemporaryFile>
+#include <QtEndian>
+
+#include <filesystem>
+#include <system_error>
 
 namespace velaria {
 
@@ -17,6 +21,67 @@ constexpr double TwipsPerInch = 1440.0;
 QString quoted(const QString &text)
 {
     return QStringLiteral("\"%1\"").arg(text);
+}
+
+// Rows converted at a time: writes of some 200 KB, which the system takes in far less time
+// than a row at a time.
+constexpr int RowsPerWrite = 32;
+
+// Blue, green and red of each RGB32 pixel, three bytes to a pixel. Four pixels make three
+// little-endian words, which takes half the time of a byte at a time.
+void packRow(const quint32 *pixel, int width, uchar *out)
+{
+    int x = 0;
+    for (; x + 4 <= width; x += 4, pixel += 4, out += 12) {
+        qToLittleEndian((pixel[0] & 0xffffffu) | (pixel[1] << 24), out);
+        qToLittleEndian(((pixel[1] >> 8) & 0xffffu) | (pixel[2] << 16), out + 4);
+        qToLittleEndian(((pixel[2] >> 16) & 0xffu) | (pixel[3] << 8), out + 8);
+    }
+    for (; x < width; ++x, ++pixel, out += 3) {
+        out[0] = static_cast<uchar>(qBlue(*pixel));
+        out[1] = static_cast<uchar>(qGreen(*pixel));
+        out[2] = static_cast<uchar>(qRed(*pixel));
+    }
+}
+
+// The image as a 24-bit Windows bitmap: bottom row first, blue, green and red, each row padded
+// to four bytes. The bytes are those of Qt's own bitmap writer, which writes a row at a time.
+bool writeBitmap(const QImage &image, QIODevice &file)
+{
+    const QImage pixels = image.convertToFormat(QImage::Format_RGB32);
+    const int width = pixels.width();
+    const int height = pixels.height();
+    const qsizetype rowBytes = (static_cast<qsizetype>(width) * 3 + 3) / 4 * 4;
+    const qsizetype dataBytes = rowBytes * height;
+    // 72 dots per inch when the image tells none.
+    const auto resolution = [](int dotsPerMeter) {
+        return qint32(dotsPerMeter ? dotsPerMeter : 2834);
+    };
+    constexpr int HeaderBytes = 14 + 40;
+    QByteArray header;
+    QDataStream stream(&header, QIODevice::WriteOnly);
+    stream.setByteOrder(QDataStream::LittleEndian);
+    stream.writeRawData("BM", 2);
+    // Sizes, offset, and then the info header: planes, bits, no compression, resolution.
+    stream << quint32(HeaderBytes + dataBytes) << quint32(0) << quint32(HeaderBytes) << quint32(40)
+           << qint32(width) << qint32(height) << quint16(1) << quint16(24) << quint32(0)
+           << quint32(dataBytes) << resolution(pixels.dotsPerMeterX())
+           << resolution(pixels.dotsPerMeterY()) << quint32(0) << quint32(0);
+    if (file.write(header) != header.size())
+        return false;
+
+    QByteArray block(rowBytes * RowsPerWrite, '\0');
+    for (int y = height - 1; y >= 0;) {
+        char *out = block.data();
+        int rows = 0;
+        for (; rows < RowsPerWrite && y >= 0; ++rows, --y, out += rowBytes) {
+            packRow(reinterpret_cast<const quint32 *>(pixels.constScanLine(y)), width,
+                    reinterpret_cast<uchar *>(out));
+        }
+        if (file.write(block.constData(), rowBytes * rows) != rowBytes * rows)
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -38,24 +103,34 @@ QString saveBitmap(const QImage &image, const QString &path)
         return QStringLiteral("Impossibile salvare %1: la pagina è vuota.").arg(name);
 
     // The new bitmap goes to a temporary file beside the old one, which it replaces only when
-    // it is whole.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // it is whole. The system puts it on the disk in its own time: waiting for that, as a
+    // QSaveFile does, took longer than composing the page, twelve times over for a year.
+    const QFileInfo target(path);
+    QTemporaryFile file(target.absoluteFilePath() + QStringLiteral(".XXXXXX"));
+    if (!file.open()) {
         return QStringLiteral("Impossibile salvare %1: la cartella %2 non esiste o non è "
                               "scrivibile.")
-            .arg(name, quoted(QDir::toNativeSeparators(QFileInfo(path).absolutePath())));
+            .arg(name, quoted(QDir::toNativeSeparators(target.absolutePath())));
     }
-    QImageWriter writer(&file, QByteArrayLiteral("bmp"));
-    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
-        file.cancelWriting();
+    if (!writeBitmap(image, file) || !file.flush()) {
         return QStringLiteral("Impossibile salvare %1: errore di scrittura (disco pieno?).")
             .arg(name);
     }
-    if (!file.commit()) {
-        return QStringLiteral("Impossibile salvare %1: il file non è stato scritto per intero "
-                              "(disco pieno?).")
-            .arg(name);
+    // Readable by all, as a new file is; a file replaced keeps the permissions it had.
+    file.setPermissions(target.exists()
+                            ? target.permissions()
+                            : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                  QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther);
+    file.close();
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(file.fileName().toStdU16String()),
+                            std::filesystem::path(target.absoluteFilePath().toStdU16String()),
+                            error);
+    if (error) {
+        return QStringLiteral("Impossibile salvare %1: il file non può essere sostituito (%2).")
+            .arg(name, QString::fromLocal8Bit(error.message()));
     }
+    file.setAutoRemove(false);
     return {};
 }
 

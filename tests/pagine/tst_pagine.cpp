@@ -7,6 +7,8 @@
 #include "pagewindow.h"
 #include "testsupport.h"
 
+#include <QBuffer>
+#include <QImageWriter>
 #include <QLabel>
 #include <QPainter>
 #include <QPrinter>
@@ -158,6 +160,37 @@ private slots:
         QVERIFY(writeBytes(cut, jpeg.left(jpeg.size() / 2)));
         const LoadedPicture wrong = loadMonthPicture(cache, cut);
         QVERIFY(wrong.image.isNull() && wrong.error.contains(cut + "\": l'immagine è incompleta"));
+    }
+
+    void bitmapFiles_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QImage::Format>("format");
+        QTest::newRow("one pixel") << QSize(1, 1) << QImage::Format_RGB32;
+        QTest::newRow("rows padded") << QSize(5, 3) << QImage::Format_RGB32;
+        QTest::newRow("alpha dropped") << QSize(6, 2) << QImage::Format_ARGB32;
+        QTest::newRow("over a block of rows") << QSize(547, 70) << QImage::Format_RGB32;
+    }
+    // A saved page is the bitmap Qt's own writer makes of it, and replaces an older one whole.
+    void bitmapFiles()
+    {
+        QFETCH(QSize, size);
+        QFETCH(QImage::Format, format);
+        QImage image(size, format);
+        QRandomGenerator noise(size.width());
+        for (int y = 0; y < size.height(); ++y) {
+            for (int x = 0; x < size.width(); ++x)
+                image.setPixel(x, y, noise.generate());
+        }
+        QBuffer qt;
+        QVERIFY(qt.open(QIODevice::WriteOnly) &&
+                QImageWriter(&qt, "bmp").write(image.convertToFormat(QImage::Format_RGB32)));
+        QTemporaryDir folder;
+        const QString path = folder.filePath("PAGINA.bmp");
+        QVERIFY(writeBytes(path, QByteArray(100000, 'x')));
+        QCOMPARE(saveBitmap(image, path), QString());
+        QCOMPARE(readBytes(path), qt.data());
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"PAGINA.bmp"});
     }
 
     void commandLine_data()
