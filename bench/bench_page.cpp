@@ -1,7 +1,9 @@
 // The page window composing a month's page with a 4000 x 3000 photo, on both surfaces (the
-// print canvas and the preview), as the window does: the picture through the picture cache,
-// then the page composed again over the one the window shows. Wall and CPU time (every thread
-// of the process), medians of several runs. Prints figures only; nothing passes or fails here.
+// print canvas and the preview), as the window does: asked for a page, it starts reading the
+// picture on another thread and composes at the tick of its 100 ms timer, the picture through
+// the picture cache, the page composed again over the one the window shows. Wall and CPU time
+// (every thread of the process), medians of several runs. Prints figures only; nothing passes
+// or fails here.
 
 #include "benchphoto.h"
 #include "fonts.h"
@@ -13,6 +15,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
@@ -24,6 +27,9 @@
 using namespace velaria;
 
 namespace {
+
+// The page window's compose timer: a request is composed this long after it was made.
+constexpr int ComposeTimerMs = 100;
 
 double median(std::vector<double> values)
 {
@@ -119,14 +125,21 @@ int main(int argc, char *argv[])
     Timing veryFirst;
     veryFirst.measure([&] { composeOnce(cache, photos.at(0), march, composed); });
 
-    // A new photo for the month shown: read and decoded, drawn on both surfaces.
+    // A new photo for the month shown, as the window gets it: read on another thread while the
+    // compose timer runs, then drawn on both surfaces at its tick (waiting for the reading if
+    // it has not ended). Also the whole wait, from the request to the page.
     Timing first;
     Timing decoding;
+    Timing request;
     for (int i = 1; i <= Runs; ++i) {
         PictureCache fresh;
         decoding.measure([&] { (void)loadMonthPicture(fresh, photos.at(i)); });
         PictureCache window;
-        first.measure([&] { composeOnce(window, photos.at(i), march, composed); });
+        request.measure([&] {
+            readMonthPictureAhead(window, photos.at(i));
+            QThread::msleep(ComposeTimerMs);
+            first.measure([&] { composeOnce(window, photos.at(i), march, composed); });
+        });
     }
 
     // The same page again, its picture in the cache.
@@ -149,7 +162,8 @@ int main(int argc, char *argv[])
                 surfaceSize(1).width(), surfaceSize(1).height());
     std::printf("  %-38s %7.1f ms wall\n", "very first page (fonts, picture):", veryFirst.wall[0]);
     printTiming("first composition with a new photo:", first, "(aim: at most 15 ms)");
-    printTiming("  of which reading the photo:", decoding, "");
+    printTiming("  reading the photo, on another thread:", decoding, "");
+    printTiming("  from the request, timer included:", request, "");
     printTiming("repeat, picture cached:", repeat, "(aim: at most 5 ms)");
     printTiming("another month, picture cached:", otherMonth, "");
     return 0;

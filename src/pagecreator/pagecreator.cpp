@@ -39,6 +39,11 @@ void PageCreator::setPicturePath(int month, const QString &path)
     m_stale = true;
 }
 
+void PageCreator::readPictureAhead()
+{
+    readMonthPictureAhead(m_pictures, m_paths[static_cast<std::size_t>(m_state.shownMonth() - 1)]);
+}
+
 void PageCreator::compose()
 {
     m_content.year = m_state.shownYear();

@@ -34,6 +34,10 @@ public:
     // The picture path of month `month`, 1 to 12.
     void setPicturePath(int month, const QString &path);
 
+    // Starts reading the shown month's picture on another thread, so that composing the page
+    // soon after finds it read.
+    void readPictureAhead();
+
     // Composes the page of the shown month now and reports it with pageComposed().
     void compose();
 

@@ -322,6 +322,8 @@ QImage PageWindow::preview() const
 void PageWindow::requestPage()
 {
     m_composeTimer->start();
+    // The picture is read while the timer runs.
+    m_creator->readPictureAhead();
 }
 
 void PageWindow::readPictureList()

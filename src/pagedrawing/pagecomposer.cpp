@@ -116,6 +116,12 @@ LoadedPicture loadMonthPicture(PictureCache &cache, const QString &path)
     return cache.load(path, picturePixelHeight(CanvasScale));
 }
 
+void readMonthPictureAhead(PictureCache &cache, const QString &path)
+{
+    if (!path.trimmed().isEmpty())
+        cache.readAhead(path, picturePixelHeight(CanvasScale));
+}
+
 namespace {
 
 // Where the picture goes, in page twips: kept in proportion at 6000 twips high and centred

@@ -62,6 +62,8 @@ int picturePixelHeight(int scale);
 // The month's picture at the size the print canvas needs. An empty (or blank) path is no
 // picture and no failure; a failure leaves a null image and a description naming the file.
 [[nodiscard]] LoadedPicture loadMonthPicture(PictureCache &cache, const QString &path);
+// Starts reading that picture on another thread, for loadMonthPicture() to find.
+void readMonthPictureAhead(PictureCache &cache, const QString &path);
 
 // Draws the whole page on a cleared surface of this scale.
 void drawPage(QPainter &painter, const PageContent &page, int scale);

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <cmath>
 #include <cstring>
@@ -122,25 +123,13 @@ bool jpegFileIsComplete(const QString &path)
 
 } // namespace
 
-PictureCache::PictureCache(int capacity) : m_capacity(std::max(1, capacity)) {}
-
-LoadedPicture PictureCache::load(const QString &path, int height)
+LoadedPicture readPicture(const QString &path, int height)
 {
     const QFileInfo info(path);
     if (!info.exists())
         return {{}, failure(path, QStringLiteral("il file non esiste"))};
     if (!info.isFile())
         return {{}, failure(path, QStringLiteral("non è un file"))};
-
-    const QDateTime modified = info.lastModified();
-    for (qsizetype i = 0; i < m_entries.size(); ++i) {
-        const Entry &entry = m_entries.at(i);
-        if (entry.path == path && entry.modified == modified && entry.size == info.size() &&
-            entry.height == height) {
-            m_entries.move(i, 0);
-            return {m_entries.first().image, {}};
-        }
-    }
 
     QImageReader reader(path);
     reader.setAutoTransform(true);
@@ -153,7 +142,7 @@ LoadedPicture PictureCache::load(const QString &path, int height)
     QSize decoded = stored;
     if (stored.isValid() && height > 0) {
         const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
-        const QSize wanted = decodeSize(stored, format, turned, height);
+        const QSize wanted = PictureCache::decodeSize(stored, format, turned, height);
         if (wanted != stored) {
             reader.setScaledSize(wanted);
             if (format == "jpeg")
@@ -174,10 +163,53 @@ LoadedPicture PictureCache::load(const QString &path, int height)
     image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
                                             : QImage::Format_RGB32);
 
-    m_entries.prepend({path, modified, info.size(), height, image});
-    while (m_entries.size() > m_capacity)
-        m_entries.removeLast();
     return {image, {}};
+}
+
+PictureCache::PictureCache(int capacity) : m_capacity(std::max(1, capacity)) {}
+
+LoadedPicture PictureCache::load(const QString &path, int height)
+{
+    const QFileInfo info(path);
+    const Key key{path, info.lastModified(), info.size(), height};
+    if (info.isFile()) {
+        if (const QImage image = cached(key); !image.isNull())
+            return {image, {}};
+    }
+
+    LoadedPicture picture;
+    if (m_reading && m_reading->key == key)
+        picture = m_reading->picture.result();
+    else
+        picture = readPicture(path, height);
+    m_reading.reset();
+    if (!picture.image.isNull()) {
+        m_entries.prepend({key, picture.image});
+        while (m_entries.size() > m_capacity)
+            m_entries.removeLast();
+    }
+    return picture;
+}
+
+void PictureCache::readAhead(const QString &path, int height)
+{
+    const QFileInfo info(path);
+    const Key key{path, info.lastModified(), info.size(), height};
+    if (!info.isFile() || (m_reading && m_reading->key == key) || !cached(key).isNull())
+        return;
+    // A reading of another picture still going on is left to end on its own.
+    m_reading = Reading{key, QtConcurrent::run(readPicture, path, height)};
+}
+
+QImage PictureCache::cached(const Key &key)
+{
+    for (qsizetype i = 0; i < m_entries.size(); ++i) {
+        if (m_entries.at(i).key == key) {
+            m_entries.move(i, 0);
+            return m_entries.first().image;
+        }
+    }
+    return {};
 }
 
 QSize PictureCache::decodeSize(QSize stored, const QByteArray &format, bool turned, int height)

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QDateTime>
+#include <QFuture>
 #include <QImage>
 #include <QList>
 #include <QSize>
 #include <QString>
+
+#include <optional>
 
 // The month pictures, decoded once: stepping back to a month already shown takes its picture
 // from here as long as the file has not changed.
@@ -16,33 +19,59 @@ struct LoadedPicture
     QString error; // an Italian description naming the file; empty on success
 };
 
+// The picture at `path`, turned upright as its orientation tag says. A picture higher than
+// `height` pixels is decoded at about that height (not below nine tenths of it), its
+// proportions kept; a smaller one keeps its own size. A JPEG file that ends before its last
+// scan (a cut copy) is a failure: its decoder would draw the missing part grey. Safe to call
+// on any thread.
+[[nodiscard]] LoadedPicture readPicture(const QString &path, int height);
+
 class PictureCache
 {
 public:
     explicit PictureCache(int capacity = 4);
 
-    // The picture at `path`, turned upright as its orientation tag says. A picture higher than
-    // `height` pixels is decoded at about that height (not below nine tenths of it), its
-    // proportions kept; a smaller one keeps its own size. A JPEG file that ends before its
-    // last scan (a cut copy) is a failure: its decoder would draw the missing part grey.
+    // The picture as readPicture() reads it, from the cache while its file is unchanged.
     [[nodiscard]] LoadedPicture load(const QString &path, int height);
+
+    // Starts reading the picture on another thread, unless it is in the cache or being read
+    // already: load() then waits for that reading, if it has not ended, instead of starting
+    // anew. A window that composes its page a moment after the request reads the picture in
+    // that moment.
+    void readAhead(const QString &path, int height);
 
     // The size to decode a picture stored at `stored` (before any turn; `turned` when its
     // orientation tag turns it a quarter) so that it is at least about `height` pixels high.
     static QSize decodeSize(QSize stored, const QByteArray &format, bool turned, int height);
 
 private:
-    struct Entry
+    // A picture file as it was when read, and the height asked for.
+    struct Key
     {
         QString path;
         QDateTime modified;
         qint64 size = 0;
         int height = 0;
+
+        friend bool operator==(const Key &, const Key &) = default;
+    };
+    struct Entry
+    {
+        Key key;
         QImage image;
     };
+    struct Reading
+    {
+        Key key;
+        QFuture<LoadedPicture> picture;
+    };
+
+    // The picture from the cache, made the most recently used; null when it is not there.
+    QImage cached(const Key &key);
 
     int m_capacity;
     QList<Entry> m_entries; // the most recently used first
+    std::optional<Reading> m_reading;
 };
 
 } // namespace velaria

@@ -162,6 +162,26 @@ private slots:
         QVERIFY(wrong.image.isNull() && wrong.error.contains(cut + "\": l'immagine è incompleta"));
     }
 
+    // A picture read ahead is the one load() returns, unless its file changed meanwhile.
+    void readAhead()
+    {
+        const QString path = m_home.filePath("avanti.png");
+        QImage first(40, 30, QImage::Format_RGB32), second(60, 30, QImage::Format_RGB32);
+        first.fill(Qt::red);
+        second.fill(Qt::blue);
+        PictureCache cache;
+        QVERIFY(first.save(path));
+        cache.readAhead(path, 30);
+        QCOMPARE(cache.load(path, 30).image, first);
+        QVERIFY(second.save(path));
+        cache.readAhead(path, 30);
+        QVERIFY(first.save(path)); // back, but the file is not the one read ahead
+        QCOMPARE(cache.load(path, 30).image, first);
+        QVERIFY(QFile::remove(path));
+        cache.readAhead(path, 30);
+        QVERIFY(cache.load(path, 30).error.contains("il file non esiste"));
+    }
+
     void bitmapFiles_data()
     {
         QTest::addColumn<QSize>("size");
