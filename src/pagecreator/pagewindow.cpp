@@ -188,7 +188,7 @@ PageWindow::PageWindow(CalendarState &state, QWidget *parent)
     });
 
     readPictureList();
-    m_composeTimer->start();
+    requestPage();
 }
 
 PageWindow::~PageWindow() = default;
