@@ -166,7 +166,7 @@ LoadedPicture readPicture(const QString &path, int height)
     return {image, {}};
 }
 
-PictureCache::PictureCache(int capacity) : m_capacity(std::max(1, capacity)) {}
+PictureCache::PictureCache(qsizetype byteLimit) : m_byteLimit(byteLimit) {}
 
 LoadedPicture PictureCache::load(const QString &path, int height)
 {
@@ -185,8 +185,14 @@ LoadedPicture PictureCache::load(const QString &path, int height)
     m_reading.reset();
     if (!picture.image.isNull()) {
         m_entries.prepend({key, picture.image});
-        while (m_entries.size() > m_capacity)
-            m_entries.removeLast();
+        qsizetype bytes = 0;
+        for (qsizetype i = 0; i < m_entries.size(); ++i) {
+            bytes += m_entries.at(i).image.sizeInBytes();
+            if (i > 0 && bytes > m_byteLimit) {
+                m_entries.resize(i);
+                break;
+            }
+        }
     }
     return picture;
 }

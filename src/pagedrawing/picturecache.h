@@ -26,10 +26,12 @@ struct LoadedPicture
 // on any thread.
 [[nodiscard]] LoadedPicture readPicture(const QString &path, int height);
 
+// The pictures read last, up to `byteLimit` bytes of pixels together; the last one is kept
+// whatever its size.
 class PictureCache
 {
 public:
-    explicit PictureCache(int capacity = 4);
+    explicit PictureCache(qsizetype byteLimit = 48 * 1024 * 1024);
 
     // The picture as readPicture() reads it, from the cache while its file is unchanged.
     [[nodiscard]] LoadedPicture load(const QString &path, int height);
@@ -69,7 +71,7 @@ private:
     // The picture from the cache, made the most recently used; null when it is not there.
     QImage cached(const Key &key);
 
-    int m_capacity;
+    qsizetype m_byteLimit;
     QList<Entry> m_entries; // the most recently used first
     std::optional<Reading> m_reading;
 };

@@ -42,7 +42,7 @@ void YearExport::compose(int month, MonthPage &page) const
     {
         // The picture is read for this page alone and let go once drawn: a year's pictures are
         // each drawn once, and a decoded photo is some 12 MB.
-        PictureCache pictures(1);
+        PictureCache pictures;
         const LoadedPicture picture =
             loadMonthPicture(pictures, m_pictures.paths[static_cast<std::size_t>(month - 1)]);
         content.picture = picture.image;

@@ -182,6 +182,37 @@ private slots:
         QVERIFY(cache.load(path, 30).error.contains("il file non esiste"));
     }
 
+    void cacheLimit_data()
+    {
+        QTest::addColumn<qsizetype>("limit");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("room for both") << qsizetype(40 * 30 * 4 + 60 * 30 * 4) << true;
+        QTest::newRow("room for one") << qsizetype(60 * 30 * 4) << false;
+    }
+    // A picture stays in the cache while the pictures read after it leave room for it: a file
+    // that looks unchanged is then not read again.
+    void cacheLimit()
+    {
+        QFETCH(qsizetype, limit);
+        QFETCH(bool, kept);
+        QTemporaryDir folder;
+        const QString first = folder.filePath("a.bmp"), second = folder.filePath("b.bmp");
+        QImage red(40, 30, QImage::Format_RGB32), blue(60, 30, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        blue.fill(Qt::blue);
+        QVERIFY(red.save(first) && blue.save(second));
+        PictureCache cache(limit);
+        QCOMPARE(cache.load(first, 30).image, red);
+        QCOMPARE(cache.load(second, 30).image, blue);
+        const QDateTime modified = QFileInfo(first).lastModified();
+        QVERIFY(blue.copy(0, 0, 40, 30).save(first)); // as large, with the same time
+        QFile file(first);
+        QVERIFY(file.open(QIODevice::ReadWrite) &&
+                file.setFileTime(modified, QFileDevice::FileModificationTime));
+        file.close();
+        QCOMPARE(cache.load(first, 30).image.pixel(0, 0), (kept ? red : blue).pixel(0, 0));
+    }
+
     void bitmapFiles_data()
     {
         QTest::addColumn<QSize>("size");
