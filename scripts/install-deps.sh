@@ -8,7 +8,6 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-webengine-dev qt6-webengine-dev-tools
-  qt6-image-formats-plugins
   # printing from velaria-pagine straight through CUPS; calendars in iCalendar form
   libcups2-dev libical-dev
   # sanitizers and fuzzing
