@@ -116,12 +116,19 @@ QString saveBitmap(const QImage &image, const QString &path)
         return QStringLiteral("Impossibile salvare %1: errore di scrittura (disco pieno?).")
             .arg(name);
     }
-    // Readable by all, as a new file is; a file replaced keeps the permissions it had.
-    file.setPermissions(target.exists()
-                            ? target.permissions()
-                            : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
-                                  QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther);
     file.close();
+    if (file.error() != QFileDevice::NoError) {
+        return QStringLiteral("Impossibile salvare %1: il file non è stato scritto per intero "
+                              "(disco pieno?).")
+            .arg(name);
+    }
+    // Readable by all, as a new file is; a file replaced keeps the permissions it had. A disk
+    // without permissions keeps its own.
+    QFile::setPermissions(file.fileName(), target.exists()
+                                               ? target.permissions()
+                                               : QFile::ReadOwner | QFile::WriteOwner |
+                                                     QFile::ReadUser | QFile::WriteUser |
+                                                     QFile::ReadGroup | QFile::ReadOther);
     std::error_code error;
     std::filesystem::rename(std::filesystem::path(file.fileName().toStdU16String()),
                             std::filesystem::path(target.absoluteFilePath().toStdU16String()),
