@@ -120,7 +120,7 @@ int main(int argc, char *argv[])
 
     // The window's page and its picture cache. The very first page pays for the fonts as well
     // as for the picture.
-    PictureCache cache;
+    PictureCache cache = canvasPictureCache();
     ComposedPage composed;
     Timing veryFirst;
     veryFirst.measure([&] { composeOnce(cache, photos.at(0), march, composed); });
@@ -132,9 +132,9 @@ int main(int argc, char *argv[])
     Timing decoding;
     Timing request;
     for (int i = 1; i <= Runs; ++i) {
-        PictureCache fresh;
+        PictureCache fresh = canvasPictureCache();
         decoding.measure([&] { (void)loadMonthPicture(fresh, photos.at(i)); });
-        PictureCache window;
+        PictureCache window = canvasPictureCache();
         request.measure([&] {
             readMonthPictureAhead(window, photos.at(i));
             QThread::msleep(ComposeTimerMs);

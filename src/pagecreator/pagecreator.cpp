@@ -9,7 +9,8 @@
 
 namespace velaria {
 
-PageCreator::PageCreator(CalendarState &state, QObject *parent) : QObject(parent), m_state(state)
+PageCreator::PageCreator(CalendarState &state, QObject *parent)
+    : QObject(parent), m_state(state), m_pictures(canvasPictureCache())
 {
     connect(&m_state, &CalendarState::shownDateChanged, this, [this] { m_stale = true; });
     connect(&m_state, &CalendarState::recurrencesChanged, this, [this] { m_stale = true; });

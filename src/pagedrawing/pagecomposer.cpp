@@ -10,7 +10,7 @@
 
 #include <algorithm>
 #include <array>
-#include <optional>
+#include <cmath>
 
 namespace velaria {
 
@@ -124,42 +124,58 @@ void readMonthPictureAhead(PictureCache &cache, const QString &path)
 
 namespace {
 
-// Where the picture goes, in page twips: kept in proportion at 6000 twips high and centred
-// across the page, however wide that makes it. Nothing for no picture.
-struct PicturePlace
+// Where the picture goes on a surface of this scale, in its pixels: 6000 twips high, as wide
+// as its proportions make it, centred across the page however wide that is. Its size comes
+// first, so that a picture already brought to that size lands where the picture it was made
+// from would. Empty for no picture.
+QRect pictureTarget(const QImage &picture, int scale)
 {
-    double left = 0;
-    double width = 0;
-};
-
-std::optional<PicturePlace> picturePlace(const QImage &picture)
-{
-    if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
-        return std::nullopt;
-    const double ratio = static_cast<double>(picture.height()) / picture.width();
-    const double height = PictureHeight;
-    const double width = height / ratio;
-    return PicturePlace{(PageWidth - width) / 2, width};
+    if (picture.isNull())
+        return {};
+    const int height = picturePixelHeight(scale);
+    const auto width = static_cast<int>(
+        std::lround(static_cast<double>(picture.width()) * height / picture.height()));
+    if (width <= 0 || height <= 0)
+        return {};
+    const auto left = static_cast<int>(std::floor((surfaceSize(scale).width() - width) / 2.0));
+    return {left, px(PictureTop * scale), width, height};
 }
 
-void drawPicture(PageSurface &surface, const QImage &picture)
+void drawPicture(PageSurface &surface, const QImage &picture, int scale)
 {
-    if (const std::optional<PicturePlace> place = picturePlace(picture))
-        surface.drawPicture(picture, place->left, PictureTop, place->width, PictureHeight);
+    surface.drawPicture(picture, pictureTarget(picture, scale));
 }
 
 // The pixels the picture covers on a surface of this scale; empty for none.
 QRect pictureArea(const QImage &picture, int scale)
 {
-    const std::optional<PicturePlace> place = picturePlace(picture);
-    if (!place)
-        return {};
-    const QRect target =
-        PageSurface::pictureRect(scale, place->left, PictureTop, place->width, PictureHeight);
-    if (target.width() <= 0 || target.height() <= 0)
-        return {};
-    return target & QRect(QPoint(0, 0), surfaceSize(scale));
+    return pictureTarget(picture, scale) & QRect(QPoint(0, 0), surfaceSize(scale));
 }
+
+} // namespace
+
+QImage pagePicture(const QImage &picture, int scale)
+{
+    const QRect target = pictureTarget(picture, scale);
+    if (target.isEmpty() || target.size() == picture.size() || picture.hasAlphaChannel() ||
+        picture.height() * 10 < target.height() * 9 ||
+        target.width() > surfaceSize(scale).width()) {
+        return picture;
+    }
+    QImage drawn(target.size(), picture.format());
+    QPainter painter(&drawn);
+    PageSurface surface(painter, scale);
+    surface.drawPicture(picture, drawn.rect());
+    return drawn;
+}
+
+PictureCache canvasPictureCache()
+{
+    return PictureCache(PictureCache::DefaultByteLimit,
+                        [](const QImage &picture) { return pagePicture(picture, CanvasScale); });
+}
+
+namespace {
 
 PageText pageText(const PageContent &page)
 {
@@ -239,7 +255,8 @@ void clearSurface(QImage &surface, int scale)
 void updateSurface(const PageContent &page, const PageText &text, bool sameText, int scale,
                    QImage &surface, SurfaceRecord &record)
 {
-    const qint64 pictureKey = picturePlace(page.picture) ? page.picture.cacheKey() : 0;
+    const qint64 pictureKey =
+        pictureTarget(page.picture, scale).isEmpty() ? 0 : page.picture.cacheKey();
     const QRect area = pictureArea(page.picture, scale);
     const bool known = record.key != 0 && surface.cacheKey() == record.key &&
                        surface.size() == surfaceSize(scale) &&
@@ -253,7 +270,7 @@ void updateSurface(const PageContent &page, const PageText &text, bool sameText,
         QPainter painter(&surface);
         painter.setRenderHint(QPainter::TextAntialiasing);
         PageSurface drawing(painter, scale);
-        drawPicture(drawing, page.picture);
+        drawPicture(drawing, page.picture, scale);
         drawTexts(drawing, text, scale);
     } else {
         // Only one of the two changed; the other stays where it is, since neither reaches
@@ -267,7 +284,7 @@ void updateSurface(const PageContent &page, const PageText &text, bool sameText,
             const QRect covered = page.picture.hasAlphaChannel() ? QRect() : area;
             for (const QRect &rect : QRegion(record.picture).subtracted(covered))
                 painter.fillRect(rect, paper);
-            drawPicture(drawing, page.picture);
+            drawPicture(drawing, page.picture, scale);
         } else {
             for (const QRect &rect : QRegion(surface.rect()).subtracted(area))
                 painter.fillRect(rect, paper);
@@ -282,7 +299,7 @@ void updateSurface(const PageContent &page, const PageText &text, bool sameText,
 void drawPage(QPainter &painter, const PageContent &page, int scale)
 {
     PageSurface surface(painter, scale);
-    drawPicture(surface, page.picture);
+    drawPicture(surface, page.picture, scale);
     drawTexts(surface, pageText(page), scale);
 }
 

@@ -65,6 +65,15 @@ int picturePixelHeight(int scale);
 // Starts reading that picture on another thread, for loadMonthPicture() to find.
 void readMonthPictureAhead(PictureCache &cache, const QString &path);
 
+// The picture as a surface of this scale shows it: already at the size it takes there, drawn
+// the way the page draws it, so that the page copies it as it is. A picture well short of the
+// height it takes (under nine tenths), wider than the page or with transparent parts is
+// returned as it is: it would take more memory, or blend differently.
+QImage pagePicture(const QImage &picture, int scale);
+
+// A picture cache that keeps the month pictures as the print canvas shows them.
+PictureCache canvasPictureCache();
+
 // Draws the whole page on a cleared surface of this scale.
 void drawPage(QPainter &painter, const PageContent &page, int scale);
 

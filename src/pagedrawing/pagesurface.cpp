@@ -95,21 +95,9 @@ void PageSurface::fillBox(double x1, double y1, double x2, double y2, Rgb colour
     m_painter.fillRect(QRect(QPoint(left, top), QPoint(right, bottom)), toQColor(colour));
 }
 
-QRect PageSurface::pictureRect(int scale, double left, double top, double width, double height)
+void PageSurface::drawPicture(const QImage &picture, const QRect &target)
 {
-    const auto pixels = [scale](double twips) {
-        return static_cast<int>(std::lround(twips * scale / TwipsPerPixel));
-    };
-    return {pixels(left), pixels(top), pixels(width), pixels(height)};
-}
-
-void PageSurface::drawPicture(const QImage &picture, double left, double top, double width,
-                              double height)
-{
-    if (picture.isNull())
-        return;
-    const QRect target = pictureRect(m_scale, left, top, width, height);
-    if (target.width() <= 0 || target.height() <= 0)
+    if (picture.isNull() || target.width() <= 0 || target.height() <= 0)
         return;
     if (picture.size() == target.size()) {
         m_painter.drawImage(target.topLeft(), picture);

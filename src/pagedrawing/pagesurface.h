@@ -39,12 +39,9 @@ public:
     // line one pixel thick at this surface's resolution.
     void fillBox(double x1, double y1, double x2, double y2, Rgb colour);
 
-    // The pixels that drawPicture() covers on a surface of this scale for a picture stretched
-    // into this rectangle, before clipping to the surface.
-    static QRect pictureRect(int scale, double left, double top, double width, double height);
-
-    // The picture stretched into the rectangle; nothing for a null picture.
-    void drawPicture(const QImage &picture, double left, double top, double width, double height);
+    // The picture stretched over `target`, in this surface's pixels; nothing for a null
+    // picture.
+    void drawPicture(const QImage &picture, const QRect &target);
 
 private:
     QPainter &m_painter;

@@ -166,7 +166,18 @@ LoadedPicture readPicture(const QString &path, int height)
     return {image, {}};
 }
 
-PictureCache::PictureCache(qsizetype byteLimit) : m_byteLimit(byteLimit) {}
+LoadedPicture PictureCache::readPrepared(const QString &path, int height,
+                                         const std::function<QImage(const QImage &)> &prepare)
+{
+    LoadedPicture picture = readPicture(path, height);
+    if (prepare && !picture.image.isNull())
+        picture.image = prepare(picture.image);
+    return picture;
+}
+
+PictureCache::PictureCache(qsizetype byteLimit, std::function<QImage(const QImage &)> prepare)
+    : m_byteLimit(byteLimit), m_prepare(std::move(prepare))
+{}
 
 LoadedPicture PictureCache::load(const QString &path, int height)
 {
@@ -181,7 +192,7 @@ LoadedPicture PictureCache::load(const QString &path, int height)
     if (m_reading && m_reading->key == key)
         picture = m_reading->picture.result();
     else
-        picture = readPicture(path, height);
+        picture = readPrepared(path, height, m_prepare);
     m_reading.reset();
     if (!picture.image.isNull()) {
         m_entries.prepend({key, picture.image});
@@ -204,7 +215,7 @@ void PictureCache::readAhead(const QString &path, int height)
     if (!info.isFile() || (m_reading && m_reading->key == key) || !cached(key).isNull())
         return;
     // A reading of another picture still going on is left to end on its own.
-    m_reading = Reading{key, QtConcurrent::run(readPicture, path, height)};
+    m_reading = Reading{key, QtConcurrent::run(readPrepared, path, height, m_prepare)};
 }
 
 QImage PictureCache::cached(const Key &key)

@@ -7,6 +7,7 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // The month pictures, decoded once: stepping back to a month already shown takes its picture
@@ -27,11 +28,14 @@ struct LoadedPicture
 [[nodiscard]] LoadedPicture readPicture(const QString &path, int height);
 
 // The pictures read last, up to `byteLimit` bytes of pixels together; the last one is kept
-// whatever its size.
+// whatever its size. Each picture read is passed through `prepare`, when there is one, and
+// kept as it returns it.
 class PictureCache
 {
 public:
-    explicit PictureCache(qsizetype byteLimit = 48 * 1024 * 1024);
+    static constexpr qsizetype DefaultByteLimit = 48 * 1024 * 1024;
+    explicit PictureCache(qsizetype byteLimit = DefaultByteLimit,
+                          std::function<QImage(const QImage &)> prepare = {});
 
     // The picture as readPicture() reads it, from the cache while its file is unchanged.
     [[nodiscard]] LoadedPicture load(const QString &path, int height);
@@ -68,10 +72,14 @@ private:
         QFuture<LoadedPicture> picture;
     };
 
+    // readPicture() and then `prepare`; safe to call on any thread.
+    static LoadedPicture readPrepared(const QString &path, int height,
+                                      const std::function<QImage(const QImage &)> &prepare);
     // The picture from the cache, made the most recently used; null when it is not there.
     QImage cached(const Key &key);
 
     qsizetype m_byteLimit;
+    std::function<QImage(const QImage &)> m_prepare;
     QList<Entry> m_entries; // the most recently used first
     std::optional<Reading> m_reading;
 };
