@@ -97,7 +97,6 @@ MainWindow::MainWindow(CalendarState &state, QWidget *parent) : QMainWindow(pare
     setObjectName(QStringLiteral("form1"));
     setWindowTitle(
         QStringLiteral("Velaria ver. %1 - calendario perpetuo italiano").arg(programVersion()));
-    setWindowIcon(velariaIcon());
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     setAccessibleName(QStringLiteral("Velaria, calendario perpetuo"));
 
@@ -109,6 +108,7 @@ MainWindow::MainWindow(CalendarState &state, QWidget *parent) : QMainWindow(pare
 
     buildHeader(m_client);
     buildMonthGrid(m_client);
+    setIconAfterFirstPaint(this, m_grid);
 
     m_holidayLine = new QLabel(m_client);
     m_holidayLine->setObjectName(indexedName("Label4", 0));

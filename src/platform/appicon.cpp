@@ -1,7 +1,11 @@
 #include "appicon.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
 
 namespace velaria {
 
@@ -49,6 +53,41 @@ QIcon velariaIcon()
     for (int size : {16, 24, 32, 48, 64, 128, 256})
         icon.addPixmap(QPixmap::fromImage(velariaIconImage(size)));
     return icon;
+}
+
+namespace {
+
+class IconAfterFirstPaint : public QObject
+{
+public:
+    IconAfterFirstPaint(QWidget *window, QWidget *shown) : QObject(shown), m_window(window)
+    {
+        shown->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                if (m_window)
+                    m_window->setWindowIcon(velariaIcon());
+                deleteLater();
+            });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QPointer<QWidget> m_window;
+};
+
+} // namespace
+
+void setIconAfterFirstPaint(QWidget *window, QWidget *shown)
+{
+    new IconAfterFirstPaint(window, shown);
 }
 
 } // namespace velaria

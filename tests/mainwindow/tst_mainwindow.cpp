@@ -354,6 +354,8 @@ void TestMainWindow::accessibleDays()
     QCOMPARE(cell->columnIndex(), 4);
 
     QTRY_VERIFY(grid->hasFocus()); // the days have the keyboard from the start
+    // and the window its icon, from its title bar's size to a switcher's, once they are seen
+    QTRY_VERIFY(m_window->windowIcon().availableSizes().contains(QSize(256, 256)));
     QTest::keyClick(grid, Qt::Key_Right);
     QTest::keyClick(grid, Qt::Key_Down);
     QCOMPARE(m_state->shownDate(), QDate(2027, 1, 1)); // across the month's end
