@@ -238,8 +238,17 @@ void drawTexts(PageSurface &surface, const PageText &text, int scale)
     }
 }
 
-// A surface of this scale, white, whose memory is `surface`'s when nothing else shares it.
-void clearSurface(QImage &surface, int scale)
+// The pixels the picture covers on a surface of this scale and paints over whole, hiding
+// what was there; empty for none, or for a picture with transparent parts.
+QRect opaqueArea(const QImage &picture, int scale)
+{
+    return picture.hasAlphaChannel() ? QRect() : pictureArea(picture, scale);
+}
+
+// A surface of this scale, white but for `covered`, which what is drawn next paints over;
+// its memory is `surface`'s when nothing else shares it. A picture covers half the page:
+// whitening it first took as long as drawing the texts.
+void clearSurface(QImage &surface, int scale, const QRect &covered)
 {
     const QSize size = surfaceSize(scale);
     if (surface.size() != size || surface.format() != QImage::Format_RGB32 || !surface.isDetached())
@@ -247,7 +256,9 @@ void clearSurface(QImage &surface, int scale)
     // 96 dots per inch: a point is 4/3 of a pixel, as on the screen the twips are made for.
     surface.setDotsPerMeterX(3780);
     surface.setDotsPerMeterY(3780);
-    surface.fill(toQColor(Paper));
+    QPainter painter(&surface);
+    for (const QRect &rect : QRegion(surface.rect()).subtracted(covered))
+        painter.fillRect(rect, toQColor(Paper));
 }
 
 // Brings one surface of a composed page to `page`, whose texts are `text`; `sameText` tells
@@ -266,7 +277,7 @@ void updateSurface(const PageContent &page, const PageText &text, bool sameText,
         return;
 
     if (!known || (!samePicture && !sameText)) {
-        clearSurface(surface, scale);
+        clearSurface(surface, scale, opaqueArea(page.picture, scale));
         QPainter painter(&surface);
         painter.setRenderHint(QPainter::TextAntialiasing);
         PageSurface drawing(painter, scale);
@@ -281,8 +292,8 @@ void updateSurface(const PageContent &page, const PageText &text, bool sameText,
         const QColor paper = toQColor(Paper);
         if (!samePicture) {
             // The old picture goes, but for the pixels that an opaque new one covers anyway.
-            const QRect covered = page.picture.hasAlphaChannel() ? QRect() : area;
-            for (const QRect &rect : QRegion(record.picture).subtracted(covered))
+            for (const QRect &rect :
+                 QRegion(record.picture).subtracted(opaqueArea(page.picture, scale)))
                 painter.fillRect(rect, paper);
             drawPicture(drawing, page.picture, scale);
         } else {
@@ -305,7 +316,7 @@ void drawPage(QPainter &painter, const PageContent &page, int scale)
 
 void composeSurface(const PageContent &page, int scale, QImage &surface)
 {
-    clearSurface(surface, scale);
+    clearSurface(surface, scale, opaqueArea(page.picture, scale));
     QPainter painter(&surface);
     painter.setRenderHint(QPainter::TextAntialiasing);
     drawPage(painter, page, scale);
