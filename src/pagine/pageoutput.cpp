@@ -177,11 +177,8 @@ QString PageOutput::open()
 QString PageOutput::add(const QImage &canvas, const QString &name)
 {
     if (m_options.target == PageTarget::Bitmaps) {
-        const QString error = saveBitmap(
-            canvas, QDir(m_options.bitmapFolder).filePath(name + QStringLiteral(".bmp")));
-        if (error.isEmpty())
-            ++m_pages;
-        return error;
+        return saveBitmap(canvas,
+                          QDir(m_options.bitmapFolder).filePath(name + QStringLiteral(".bmp")));
     }
 
     if (!m_pdf || !m_painter.isActive())

@@ -26,8 +26,10 @@ public:
     // Each returns an empty text on success, otherwise an Italian description of the failure.
     // After a failure nothing is written: a PDF that was begun is dropped, no job is sent.
     [[nodiscard]] QString open();
-    // `name` is the month name in capitals, the bitmap's name.
+    // `name` is the month name in capitals, the bitmap's name. Bitmaps may be added from
+    // several threads at once, in any order; the pages of a PDF one at a time, in order.
     [[nodiscard]] QString add(const QImage &canvas, const QString &name);
+    bool takesPagesInOrder() const { return m_options.target != PageTarget::Bitmaps; }
     [[nodiscard]] QString close();
 
     // The PDF file, the bitmap folder or the printer, for messages.
@@ -42,7 +44,7 @@ private:
     std::unique_ptr<QPdfWriter> m_pdf;
     QString m_printerName;
     QPainter m_painter;
-    int m_pages = 0;
+    int m_pages = 0; // of the PDF
 };
 
 } // namespace velaria

@@ -82,10 +82,11 @@ ExitStatus YearExport::run()
         return OutputFailed;
     }
 
-    // Each page is composed on one of two threads and written out by the same thread once the
-    // pages before it are: the writing stays in month order while the other thread goes on
-    // composing, and each thread holds one page (26 MB) and, while it draws, one picture. The
-    // main thread reports each page in order once it is written.
+    // Each page is composed on one of two threads and written out by the same thread: a bitmap
+    // at once, a page of the PDF once the pages before it are. Each thread holds one page
+    // (26 MB) and, while it draws, one picture. The main thread reports each page in order
+    // once it is written.
+    const bool inOrder = output.takesPagesInOrder();
     const QList<int> months = m_options.months();
     struct Written
     {
@@ -98,9 +99,9 @@ ExitStatus YearExport::run()
     std::mutex mutex;
     std::condition_variable changed;
     qsizetype nextToCompose = 0;
-    qsizetype nextToWrite = 0;
-    bool stopped = false; // a page could not be written: no page after it is
-    int running = 0;      // threads still composing or writing
+    qsizetype nextToWrite = 0; // in order; else the pages written so far
+    bool stopped = false;      // a page could not be written: no page is begun after it
+    int running = 0;           // threads still composing or writing
     const auto work = [&] {
         // However the thread ends, the main thread learns that it did; one that fails stops
         // the others too.
@@ -124,8 +125,10 @@ ExitStatus YearExport::run()
             }
             compose(months.at(index), page);
             {
+                // Waiting for the page before to be written kept both threads waiting in turn
+                // for a tenth of the time; bitmaps, each a file of its own, do not wait.
                 std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return stopped || nextToWrite == index; });
+                changed.wait(lock, [&] { return stopped || !inOrder || nextToWrite == index; });
                 if (stopped)
                     return;
             }
@@ -134,7 +137,7 @@ ExitStatus YearExport::run()
                 const std::lock_guard lock(mutex);
                 Written &done = written[static_cast<std::size_t>(index)];
                 done = {page.caption, page.pictureError, error, true};
-                stopped = !error.isEmpty();
+                stopped = stopped || !error.isEmpty();
                 ++nextToWrite;
             }
             changed.notify_all();
