@@ -1,5 +1,6 @@
 #include "calendarstate.h"
 #include "datafiles.h"
+#include "fontconfiguration.h"
 #include "fonts.h"
 #include "mainwindow.h"
 
@@ -34,6 +35,8 @@ protected:
 
 int main(int argc, char *argv[])
 {
+    // The fonts' configuration is read while the application connects to the display.
+    velaria::FontConfigurationLoader fontConfiguration;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velaria"));
     QApplication::setOrganizationName(QStringLiteral("Velaria"));
@@ -50,6 +53,7 @@ int main(int argc, char *argv[])
     velaria::CalendarState state(velaria::defaultDataFolder());
     state.load();
 
+    fontConfiguration.wait();
     velaria::MainWindow window(state);
 #ifdef VELARIA_STARTUP_PROBE
     QuitAfterFirstPaint probe;
