@@ -10,27 +10,8 @@
 #include <QTranslator>
 
 #ifdef VELARIA_STARTUP_PROBE
-#include <QTimer>
-
-namespace {
-
-// Built only into the start-up benchmark's copy of the program: quits once the month has
-// been painted for the first time.
-class QuitAfterFirstPaint : public QObject
-{
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            QTimer::singleShot(0, qApp, &QApplication::quit);
-        return QObject::eventFilter(watched, event);
-    }
-};
-
-} // namespace
+// The benchmark's copy quits once its first month is painted, saying when that was.
+#include "firstpaint.h"
 #endif
 
 int main(int argc, char *argv[])
