@@ -265,7 +265,7 @@ private slots:
         QTest::newRow("one pixel") << QSize(1, 1) << QImage::Format_RGB32;
         QTest::newRow("rows padded") << QSize(5, 3) << QImage::Format_RGB32;
         QTest::newRow("alpha dropped") << QSize(6, 2) << QImage::Format_ARGB32;
-        QTest::newRow("over a block of rows") << QSize(547, 70) << QImage::Format_RGB32;
+        QTest::newRow("over a block of rows") << QSize(2188, 170) << QImage::Format_RGB32;
     }
     // A saved page is the bitmap Qt's own writer makes of it, and replaces an older one whole.
     void bitmapFiles()
