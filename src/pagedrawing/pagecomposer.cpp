@@ -2,6 +2,7 @@
 
 #include "calendardate.h"
 #include "holidays.h"
+#include "largeimage.h"
 #include "pagesurface.h"
 #include "twips.h"
 
@@ -162,7 +163,7 @@ QImage pagePicture(const QImage &picture, int scale)
         target.width() > surfaceSize(scale).width()) {
         return picture;
     }
-    QImage drawn(target.size(), picture.format());
+    QImage drawn = largeImage(target.size(), picture.format());
     QPainter painter(&drawn);
     PageSurface surface(painter, scale);
     surface.drawPicture(picture, drawn.rect());
@@ -252,7 +253,7 @@ void clearSurface(QImage &surface, int scale, const QRect &covered)
 {
     const QSize size = surfaceSize(scale);
     if (surface.size() != size || surface.format() != QImage::Format_RGB32 || !surface.isDetached())
-        surface = QImage(size, QImage::Format_RGB32);
+        surface = largeImage(size, QImage::Format_RGB32);
     // 96 dots per inch: a point is 4/3 of a pixel, as on the screen the twips are made for.
     surface.setDotsPerMeterX(3780);
     surface.setDotsPerMeterY(3780);

@@ -1,5 +1,7 @@
 #include "picturecache.h"
 
+#include "largeimage.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -156,8 +158,11 @@ LoadedPicture readPicture(const QString &path, int height)
                 decoded = wanted;
         }
     }
-    QImage image = reader.read();
-    if (image.isNull()) {
+    // A JPEG in colour is decoded into the image given to the reader when that has its size.
+    QImage image;
+    if (format == "jpeg" && withinAllocationLimit(decoded))
+        image = largeImage(decoded, QImage::Format_RGB32);
+    if (!reader.read(&image)) {
         if (!withinAllocationLimit(decoded))
             return {{},
                     failure(path, QStringLiteral("l'immagine è troppo grande (%1 x %2 pixel)")

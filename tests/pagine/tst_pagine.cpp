@@ -2,6 +2,7 @@
 // and printed through the spooler's cups-pdf queue. The cases share a data folder and a window.
 
 #include "calendarstate.h"
+#include "largeimage.h"
 #include "pagecomposer.h"
 #include "pagefiles.h"
 #include "pagewindow.h"
@@ -287,6 +288,36 @@ private slots:
         QCOMPARE(saveBitmap(image, path), QString());
         QCOMPARE(readBytes(path), qt.data());
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"PAGINA.bmp"});
+    }
+
+    void largeImages_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QImage::Format>("format");
+        QTest::newRow("small") << QSize(30, 20) << QImage::Format_RGB32;
+        QTest::newRow("a page") << QSize(2188, 2940) << QImage::Format_RGB32;
+        QTest::newRow("rows padded") << QSize(2187, 1601) << QImage::Format_RGB888;
+    }
+    // An image on memory of its own is laid out as Qt lays out its own, and shares it as Qt
+    // shares its own: a copy that is changed leaves the first as it was.
+    void largeImages()
+    {
+        QFETCH(QSize, size);
+        QFETCH(QImage::Format, format);
+        QImage image = largeImage(size, format);
+        const QImage qt(size, format);
+        QCOMPARE(image.size(), size);
+        QCOMPARE(image.format(), format);
+        QCOMPARE(image.bytesPerLine(), qt.bytesPerLine());
+        image.fill(Qt::blue);
+        QImage copy = image;
+        {
+            QPainter painter(&copy);
+            painter.fillRect(QRect(QPoint(0, 0), size / 2), Qt::red);
+        }
+        QCOMPARE(image.pixel(0, 0), qRgb(0, 0, 255));
+        QCOMPARE(copy.pixel(0, 0), qRgb(255, 0, 0));
+        QCOMPARE(copy.pixel(size.width() - 1, size.height() - 1), qRgb(0, 0, 255));
     }
 
     void commandLine_data()
