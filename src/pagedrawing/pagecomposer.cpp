@@ -117,6 +117,13 @@ LoadedPicture loadMonthPicture(PictureCache &cache, const QString &path)
     return cache.load(path, picturePixelHeight(CanvasScale));
 }
 
+LoadedPicture readMonthPicture(const QString &path, QImage spare)
+{
+    if (path.trimmed().isEmpty())
+        return {};
+    return readPicture(path, picturePixelHeight(CanvasScale), std::move(spare));
+}
+
 void readMonthPictureAhead(PictureCache &cache, const QString &path)
 {
     if (!path.trimmed().isEmpty())

@@ -64,6 +64,8 @@ int picturePixelHeight(int scale);
 [[nodiscard]] LoadedPicture loadMonthPicture(PictureCache &cache, const QString &path);
 // Starts reading that picture on another thread, for loadMonthPicture() to find.
 void readMonthPictureAhead(PictureCache &cache, const QString &path);
+// The same picture read afresh, for a page drawn once; `spare` as readPicture() takes it.
+[[nodiscard]] LoadedPicture readMonthPicture(const QString &path, QImage spare = {});
 
 // The picture as a surface of this scale shows it: already at the size it takes there, drawn
 // the way the page draws it, so that the page copies it as it is. A picture well short of the

@@ -109,7 +109,7 @@ bool jpegIsComplete(const uchar *data, qint64 size)
 
 } // namespace
 
-LoadedPicture readPicture(const QString &path, int height)
+LoadedPicture readPicture(const QString &path, int height, QImage spare)
 {
     const QFileInfo info(path);
     if (!info.exists())
@@ -158,10 +158,18 @@ LoadedPicture readPicture(const QString &path, int height)
                 decoded = wanted;
         }
     }
-    // A JPEG in colour is decoded into the image given to the reader when that has its size.
+    // A JPEG in colour is decoded into the image given to the reader when that has its size
+    // and format, and is not shared.
     QImage image;
-    if (format == "jpeg" && withinAllocationLimit(decoded))
-        image = largeImage(decoded, QImage::Format_RGB32);
+    if (format == "jpeg" && withinAllocationLimit(decoded)) {
+        if (spare.size() == decoded && spare.format() == QImage::Format_RGB32 &&
+            spare.isDetached()) {
+            image = std::move(spare);
+        } else {
+            spare = QImage();
+            image = largeImage(decoded, QImage::Format_RGB32);
+        }
+    }
     if (!reader.read(&image)) {
         if (!withinAllocationLimit(decoded))
             return {{},

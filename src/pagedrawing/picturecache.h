@@ -25,7 +25,11 @@ struct LoadedPicture
 // proportions kept; a smaller one keeps its own size. A JPEG file that ends before its last
 // scan (a cut copy) is a failure: its decoder would draw the missing part grey. Safe to call
 // on any thread.
-[[nodiscard]] LoadedPicture readPicture(const QString &path, int height);
+//
+// `spare` is a picture the caller has done with. A picture decoded at its size and format is
+// decoded into its memory, which spares the system clearing new memory for each picture of a
+// series.
+[[nodiscard]] LoadedPicture readPicture(const QString &path, int height, QImage spare = {});
 
 // The pictures read last, up to `byteLimit` bytes of pixels together; the last one is kept
 // whatever its size. Each picture read is passed through `prepare`, when there is one, and

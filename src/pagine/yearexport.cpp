@@ -38,20 +38,17 @@ YearExport::YearExport(PagineOptions options) : m_options(std::move(options))
 
 void YearExport::compose(int month, MonthPage &page) const
 {
-    PageContent content{m_options.year, month, m_banner, m_recurrences, {}};
-    {
-        // The picture is read for this page alone and let go once drawn: a year's pictures are
-        // each drawn once, and a decoded photo is some 12 MB.
-        PictureCache pictures;
-        const LoadedPicture picture =
-            loadMonthPicture(pictures, m_pictures.paths[static_cast<std::size_t>(month - 1)]);
-        content.picture = picture.image;
-        page.pictureError = picture.error;
-    }
+    // The picture is read for this page alone, each of a year's pictures being drawn once, and
+    // decoded into the memory of the one before, some 12 MB.
+    LoadedPicture picture = readMonthPicture(m_pictures.paths[static_cast<std::size_t>(month - 1)],
+                                             std::move(page.spare));
+    PageContent content{m_options.year, month, m_banner, m_recurrences, std::move(picture.image)};
+    page.pictureError = picture.error;
     page.month = month;
     page.name = pageFileName(month);
     page.caption = monthTitle(month) + u' ' + pageYear(m_options.year);
     composeSurface(content, CanvasScale, page.canvas);
+    page.spare = std::move(content.picture);
 }
 
 ExitStatus YearExport::run()

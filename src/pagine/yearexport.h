@@ -21,6 +21,7 @@ struct MonthPage
     QString caption; // "Ottobre 2027"
     QImage canvas;
     QString pictureError; // empty when the picture was drawn or none was asked for
+    QImage spare;         // the picture last drawn, whose memory the next one takes
 };
 
 // Makes the pages of a year, or of one month, from the data files and writes them out.

@@ -208,6 +208,37 @@ private slots:
                  qPrintable(picture.error));
     }
 
+    void spareMemory_data()
+    {
+        QTest::addColumn<bool>("shared"); // the spare is held elsewhere too
+        QTest::newRow("spare") << false;
+        QTest::newRow("still in use") << true;
+    }
+    // A picture is decoded into the memory of a spare of its size that nothing else holds, and
+    // is the picture all the same.
+    void spareMemory()
+    {
+        QFETCH(bool, shared);
+        QTemporaryDir folder;
+        QImage first(400, 300, QImage::Format_RGB32), second(first.size(), first.format());
+        first.fill(Qt::red);
+        for (int y = 0; y < second.height(); ++y) {
+            for (int x = 0; x < second.width(); ++x)
+                second.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+        }
+        QVERIFY(first.save(folder.filePath("1.jpg")) && second.save(folder.filePath("2.jpg")));
+        QImage spare = readPicture(folder.filePath("1.jpg"), 150).image;
+        const QImage held = shared ? spare : QImage(), before = spare.copy();
+        const uchar *memory = spare.constBits();
+        const QImage fresh = readPicture(folder.filePath("2.jpg"), 150).image;
+        QCOMPARE(fresh.height(), 150);
+        const LoadedPicture picture = readPicture(folder.filePath("2.jpg"), 150, std::move(spare));
+        QCOMPARE(picture.image, fresh);
+        QCOMPARE(picture.image.constBits() == memory, !shared);
+        if (shared)
+            QCOMPARE(held, before);
+    }
+
     // A picture read ahead is the one load() returns, unless its file changed meanwhile.
     void readAhead()
     {
