@@ -45,10 +45,11 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://${VELARIA_MAKER_HOST}/")
 # The libraries that the programs and the plugin link (Qt with its X11 platform plugin, the
 # browser engine with its helper process, the C++ runtime) come from dpkg-shlibdeps. Named here:
 # the fonts metric-compatible with Arial, Arial Narrow and Times New Roman, which the pages are
-# drawn with; the image plugins for month pictures in less common formats (JPEG, BMP and PNG
-# need none); the opener of web pages and files; the print spooler.
+# drawn with; the spooler's library, which velaria-pagine loads only to print; the image plugins
+# for month pictures in less common formats (JPEG, BMP and PNG need none); the opener of web
+# pages and files; the print spooler.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-liberation2")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-liberation2, libcups2")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-image-formats-plugins, qt6-translations-l10n, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "cups")
 include(CPack)
