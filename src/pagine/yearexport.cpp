@@ -20,7 +20,7 @@ namespace velaria {
 
 namespace {
 
-// Threads composing pages at once. Each holds a page and, while it draws, a picture: some
+// Threads composing pages at once. Each holds a page and the picture it drew last: some
 // 40 MB. Two keep a year's pages near 100 MB however many cores there are; with more, the
 // writing, one page at a time, soon becomes what the others wait for.
 constexpr int MaxComposingThreads = 2;
@@ -81,8 +81,8 @@ ExitStatus YearExport::run()
 
     // Each page is composed on one of two threads and written out by the same thread: a bitmap
     // at once, a page of the PDF once the pages before it are. Each thread holds one page
-    // (26 MB) and, while it draws, one picture. The main thread reports each page in order
-    // once it is written.
+    // (26 MB) and one picture, whose memory the next picture takes. The main thread reports
+    // each page in order once it is written.
     const bool inOrder = output.takesPagesInOrder();
     const QList<int> months = m_options.months();
     struct Written
