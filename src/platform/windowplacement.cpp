@@ -38,14 +38,18 @@ std::optional<QMargins> announcedFrame(const QWidget *window)
     xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
     if (!connection)
         return std::nullopt;
-    static const QByteArray name = QByteArrayLiteral("_NET_FRAME_EXTENTS");
-    xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 1, static_cast<uint16_t>(name.size()), name.data()),
-        nullptr);
-    if (!atom)
-        return std::nullopt;
-    const xcb_atom_t extents = atom->atom;
-    free(atom);
+    // The atom's number is asked of the server once, the frame being looked at every 50 ms. It
+    // is made if no window manager made it yet, so that one started later is still heard.
+    static const xcb_atom_t extents = [connection] {
+        static const QByteArray name = QByteArrayLiteral("_NET_FRAME_EXTENTS");
+        xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(
+            connection,
+            xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.data()),
+            nullptr);
+        const xcb_atom_t number = atom ? atom->atom : xcb_atom_t(XCB_ATOM_NONE);
+        free(atom);
+        return number;
+    }();
     if (extents == XCB_ATOM_NONE)
         return std::nullopt;
     xcb_get_property_reply_t *reply = xcb_get_property_reply(
