@@ -253,6 +253,14 @@ QRect opaqueArea(const QImage &picture, int scale)
     return picture.hasAlphaChannel() ? QRect() : pictureArea(picture, scale);
 }
 
+// Paints the paper on `area` of `surface` but for `covered`.
+void fillPaper(QImage &surface, const QRect &area, const QRect &covered)
+{
+    QPainter painter(&surface);
+    for (const QRect &rect : QRegion(area).subtracted(covered))
+        painter.fillRect(rect, toQColor(Paper));
+}
+
 // A surface of this scale, white but for `covered`, which what is drawn next paints over;
 // its memory is `surface`'s when nothing else shares it. A picture covers half the page:
 // whitening it first took as long as drawing the texts.
@@ -264,9 +272,7 @@ void clearSurface(QImage &surface, int scale, const QRect &covered)
     // 96 dots per inch: a point is 4/3 of a pixel, as on the screen the twips are made for.
     surface.setDotsPerMeterX(3780);
     surface.setDotsPerMeterY(3780);
-    QPainter painter(&surface);
-    for (const QRect &rect : QRegion(surface.rect()).subtracted(covered))
-        painter.fillRect(rect, toQColor(Paper));
+    fillPaper(surface, surface.rect(), covered);
 }
 
 // Brings one surface of a composed page to `page`, whose texts are `text`; `sameText` tells
@@ -328,6 +334,76 @@ void composeSurface(const PageContent &page, int scale, QImage &surface)
     QPainter painter(&surface);
     painter.setRenderHint(QPainter::TextAntialiasing);
     drawPage(painter, page, scale);
+}
+
+namespace {
+
+// Rows of a band: a few hundred kilobytes, which stay in the processor's cache while the
+// picture is drawn on them and they are converted for the bitmap.
+constexpr int BandRows = 32;
+
+// Whether the page's picture comes out the same drawn a band of rows at a time: no picture, or
+// one that pixman enlarges or reduces, each row from the same source pixels whatever the band.
+bool drawnInBands(const QImage &picture, const QRect &target)
+{
+    return picture.isNull() || target.isEmpty() ||
+           (picture.format() == QImage::Format_RGB32 && picture.size() != target.size() &&
+            picture.width() < 2 * target.width() && picture.height() < 2 * target.height());
+}
+
+} // namespace
+
+void ExportPage::compose(const PageContent &page, int scale)
+{
+    m_picture = page.picture;
+    m_target = pictureTarget(page.picture, scale);
+    m_bandDrawn = false;
+    if (!drawnInBands(page.picture, m_target)) {
+        m_bandedRows = 0;
+        composeSurface(page, scale, m_surface);
+        return;
+    }
+    m_bandedRows = px(PictureTop * scale) + picturePixelHeight(scale);
+    clearSurface(m_surface, scale, QRect(0, 0, surfaceSize(scale).width(), m_bandedRows));
+    QPainter painter(&m_surface);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    PageSurface drawing(painter, scale);
+    drawTexts(drawing, pageText(page), scale);
+}
+
+const QImage &ExportPage::whole()
+{
+    if (m_bandedRows > 0) {
+        fillPaper(m_surface, QRect(0, 0, m_surface.width(), m_bandedRows), m_target);
+        if (!m_picture.isNull())
+            scalePicture(m_picture, m_surface, m_target);
+        m_bandedRows = 0;
+    }
+    return m_surface;
+}
+
+BitmapRows ExportPage::bitmapRows()
+{
+    return {m_surface.size(), m_surface.dotsPerMeterX(), m_surface.dotsPerMeterY(),
+            [this](int y) { return row(y); }};
+}
+
+const quint32 *ExportPage::row(int y)
+{
+    if (y >= m_bandedRows)
+        return reinterpret_cast<const quint32 *>(m_surface.constScanLine(y));
+    if (!m_bandDrawn || y < m_bandTop || y >= m_bandTop + m_band.height()) {
+        if (m_band.width() != m_surface.width())
+            m_band = QImage(m_surface.width(), BandRows, QImage::Format_RGB32);
+        // A bitmap is written from the bottom up: the band ends at the row asked for.
+        m_bandTop = std::max(0, y - BandRows + 1);
+        const QRect target = m_target.translated(0, -m_bandTop);
+        fillPaper(m_band, m_band.rect(), target);
+        if (!m_picture.isNull())
+            scalePicture(m_picture, m_band, target);
+        m_bandDrawn = true;
+    }
+    return reinterpret_cast<const quint32 *>(m_band.constScanLine(y - m_bandTop));
 }
 
 void composePage(const PageContent &page, ComposedPage &composed)

@@ -76,13 +76,12 @@ void packRow(const quint32 *pixel, int width, uchar *out)
     }
 }
 
-// The image as a 24-bit Windows bitmap: bottom row first, blue, green and red, each row padded
+// The rows as a 24-bit Windows bitmap: bottom row first, blue, green and red, each row padded
 // to four bytes. The bytes are those of Qt's own bitmap writer, which writes a row at a time.
-bool writeBitmap(const QImage &image, QIODevice &file)
+bool writeBitmap(const BitmapRows &rows, QIODevice &file)
 {
-    const QImage pixels = image.convertToFormat(QImage::Format_RGB32);
-    const int width = pixels.width();
-    const int height = pixels.height();
+    const int width = rows.size.width();
+    const int height = rows.size.height();
     const qsizetype rowBytes = bitmapRowBytes(width);
     const qsizetype dataBytes = rowBytes * height;
     // 72 dots per inch when the image tells none.
@@ -96,8 +95,8 @@ bool writeBitmap(const QImage &image, QIODevice &file)
     // Sizes, offset, and then the info header: planes, bits, no compression, resolution.
     stream << quint32(BitmapHeaderBytes + dataBytes) << quint32(0) << quint32(BitmapHeaderBytes)
            << quint32(40) << qint32(width) << qint32(height) << quint16(1) << quint16(24)
-           << quint32(0) << quint32(dataBytes) << resolution(pixels.dotsPerMeterX())
-           << resolution(pixels.dotsPerMeterY()) << quint32(0) << quint32(0);
+           << quint32(0) << quint32(dataBytes) << resolution(rows.dotsPerMeterX)
+           << resolution(rows.dotsPerMeterY) << quint32(0) << quint32(0);
     if (file.write(header) != header.size())
         return false;
 
@@ -106,12 +105,10 @@ bool writeBitmap(const QImage &image, QIODevice &file)
     QByteArray block(rowBytes * rowsPerWrite, '\0');
     for (int y = height - 1; y >= 0;) {
         char *out = block.data();
-        int rows = 0;
-        for (; rows < rowsPerWrite && y >= 0; ++rows, --y, out += rowBytes) {
-            packRow(reinterpret_cast<const quint32 *>(pixels.constScanLine(y)), width,
-                    reinterpret_cast<uchar *>(out));
-        }
-        if (file.write(block.constData(), rowBytes * rows) != rowBytes * rows)
+        int count = 0;
+        for (; count < rowsPerWrite && y >= 0; ++count, --y, out += rowBytes)
+            packRow(rows.row(y), width, reinterpret_cast<uchar *>(out));
+        if (file.write(block.constData(), rowBytes * count) != rowBytes * count)
             return false;
     }
     return true;
@@ -131,8 +128,19 @@ void paintPageInto(QPainter &painter, const QImage &page, const QRectF &place)
 
 QString saveBitmap(const QImage &image, const QString &path)
 {
+    const QImage pixels = image.convertToFormat(QImage::Format_RGB32);
+    return saveBitmap(BitmapRows{pixels.size(), pixels.dotsPerMeterX(), pixels.dotsPerMeterY(),
+                                 [&pixels](int y) {
+                                     return reinterpret_cast<const quint32 *>(
+                                         pixels.constScanLine(y));
+                                 }},
+                      path);
+}
+
+QString saveBitmap(const BitmapRows &rows, const QString &path)
+{
     const QString name = quoted(QDir::toNativeSeparators(path));
-    if (image.isNull())
+    if (rows.size.isEmpty() || !rows.row)
         return QStringLiteral("Impossibile salvare %1: la pagina è vuota.").arg(name);
 
     // The new bitmap goes to a temporary file beside the old one, which it replaces only when
@@ -145,8 +153,9 @@ QString saveBitmap(const QImage &image, const QString &path)
                               "scrivibile.")
             .arg(name, quoted(QDir::toNativeSeparators(target.absolutePath())));
     }
-    if (!reserveSpace(file, BitmapHeaderBytes + bitmapRowBytes(image.width()) * image.height()) ||
-        !writeBitmap(image, file) || !file.flush()) {
+    if (!reserveSpace(file,
+                      BitmapHeaderBytes + bitmapRowBytes(rows.size.width()) * rows.size.height()) ||
+        !writeBitmap(rows, file) || !file.flush()) {
         return QStringLiteral("Impossibile salvare %1: errore di scrittura (disco pieno?).")
             .arg(name);
     }

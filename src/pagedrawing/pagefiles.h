@@ -2,7 +2,10 @@
 
 #include <QImage>
 #include <QRectF>
+#include <QSize>
 #include <QString>
+
+#include <functional>
 
 class QPainter;
 
@@ -18,6 +21,19 @@ void paintPageInto(QPainter &painter, const QImage &page, const QRectF &place);
 // written whole. Returns an empty text on success, otherwise an Italian description of the
 // failure that names the file.
 [[nodiscard]] QString saveBitmap(const QImage &image, const QString &path);
+
+// A bitmap's pixels as its writer asks for them, from the last row up: `row(y)` gives row y's
+// RGB32 pixels, which stay valid until the next row is asked for.
+struct BitmapRows
+{
+    QSize size;
+    int dotsPerMeterX = 0; // 0: 72 dots per inch
+    int dotsPerMeterY = 0;
+    std::function<const quint32 *(int y)> row;
+};
+
+// The same for a bitmap whose rows are made as they are written.
+[[nodiscard]] QString saveBitmap(const BitmapRows &rows, const QString &path);
 
 // The folder "Salva Pagina" writes to: the user's desktop, or an empty text when there is none.
 QString desktopFolder();

@@ -16,11 +16,10 @@ namespace {
 
 constexpr int TextGrid = 3;
 
-// Draws the opaque `picture` enlarged or reduced to `target` on `surface` with a bilinear
-// filter, as the painter's smooth drawing does, the source's edge pixels repeated outwards.
+} // namespace
+
 // Qt's painter spreads such a drawing over its own threads and waits for them: a year's pages,
-// composed on every core already, spent twice the processor time on it. False when pixman cannot
-// take these formats; nothing is drawn then.
+// composed on every core already, spent twice the processor time on it.
 bool scalePicture(const QImage &picture, QImage &surface, const QRect &target)
 {
     if (picture.format() != QImage::Format_RGB32 ||
@@ -55,8 +54,6 @@ bool scalePicture(const QImage &picture, QImage &surface, const QRect &target)
         pixman_image_unref(destination);
     return made;
 }
-
-} // namespace
 
 PageSurface::PageSurface(QPainter &painter, int scale) : m_painter(painter), m_scale(scale)
 {

@@ -51,4 +51,11 @@ private:
     QColor m_colour;
 };
 
+// Draws the opaque `picture` enlarged or reduced to `target` on `surface` with a bilinear
+// filter, as the painter's smooth drawing does, the source's edge pixels repeated outwards. The
+// part of `target` outside the surface is cut off: the rows of a taller surface may be drawn a
+// few at a time, with `target` moved up by each band's top. False when pixman cannot take
+// these formats; nothing is drawn then.
+bool scalePicture(const QImage &picture, QImage &surface, const QRect &target);
+
 } // namespace velaria

@@ -220,10 +220,10 @@ QString PageOutput::open()
     return {};
 }
 
-QString PageOutput::add(const QImage &canvas, const QString &name)
+QString PageOutput::add(ExportPage &page, const QString &name)
 {
     if (m_options.target == PageTarget::Bitmaps) {
-        return saveBitmap(canvas,
+        return saveBitmap(page.bitmapRows(),
                           QDir(m_options.bitmapFolder).filePath(name + QStringLiteral(".bmp")));
     }
 
@@ -234,7 +234,7 @@ QString PageOutput::add(const QImage &canvas, const QString &name)
         abandon();
         return QStringLiteral("Impossibile cominciare una nuova pagina su %1.").arg(destination());
     }
-    paintPageInto(m_painter, canvas, m_options.sheet().place);
+    paintPageInto(m_painter, page.whole(), m_options.sheet().place);
     ++m_pages;
     return {};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pagecomposer.h"
 #include "pagineoptions.h"
 
 #include <QImage>
@@ -28,7 +29,7 @@ public:
     [[nodiscard]] QString open();
     // `name` is the month name in capitals, the bitmap's name. Bitmaps may be added from
     // several threads at once, in any order; the pages of a PDF one at a time, in order.
-    [[nodiscard]] QString add(const QImage &canvas, const QString &name);
+    [[nodiscard]] QString add(ExportPage &page, const QString &name);
     bool takesPagesInOrder() const { return m_options.target != PageTarget::Bitmaps; }
     [[nodiscard]] QString close();
 

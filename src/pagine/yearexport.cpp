@@ -21,8 +21,9 @@ namespace velaria {
 namespace {
 
 // Threads composing pages at once. Each holds a page and the picture it drew last: some
-// 40 MB. Two keep a year's pages near 100 MB however many cores there are; with more, the
-// writing, one page at a time, soon becomes what the others wait for.
+// 25 MB for a bitmap, 40 MB for a page of a PDF. Two keep a year's pages under 100 MB however
+// many cores there are; with more, the writing, one page at a time, soon becomes what the
+// others wait for.
 constexpr int MaxComposingThreads = 2;
 
 } // namespace
@@ -41,14 +42,13 @@ void YearExport::compose(int month, MonthPage &page) const
     // The picture is read for this page alone, each of a year's pictures being drawn once, and
     // decoded into the memory of the one before, some 12 MB.
     LoadedPicture picture = readMonthPicture(m_pictures.paths[static_cast<std::size_t>(month - 1)],
-                                             std::move(page.spare));
+                                             page.composed.takePicture());
     PageContent content{m_options.year, month, m_banner, m_recurrences, std::move(picture.image)};
     page.pictureError = picture.error;
     page.month = month;
     page.name = pageFileName(month);
     page.caption = monthTitle(month) + u' ' + pageYear(m_options.year);
-    composeSurface(content, CanvasScale, page.canvas);
-    page.spare = std::move(content.picture);
+    page.composed.compose(content, CanvasScale);
 }
 
 ExitStatus YearExport::run()
@@ -80,8 +80,8 @@ ExitStatus YearExport::run()
     }
 
     // Each page is composed on one of two threads and written out by the same thread: a bitmap
-    // at once, a page of the PDF once the pages before it are. Each thread holds one page
-    // (26 MB) and one picture, whose memory the next picture takes. The main thread reports
+    // at once, a page of the PDF once the pages before it are. Each thread holds one page and
+    // one picture, whose memory the next picture takes. The main thread reports
     // each page in order once it is written.
     const bool inOrder = output.takesPagesInOrder();
     const QList<int> months = m_options.months();
@@ -129,7 +129,7 @@ ExitStatus YearExport::run()
                 if (stopped)
                     return;
             }
-            QString error = output.add(page.canvas, page.name);
+            QString error = output.add(page.composed, page.name);
             {
                 const std::lock_guard lock(mutex);
                 Written &done = written[static_cast<std::size_t>(index)];

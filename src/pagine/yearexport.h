@@ -19,9 +19,8 @@ struct MonthPage
     int month = 0;
     QString name;    // "OTTOBRE": the bitmap's name
     QString caption; // "Ottobre 2027"
-    QImage canvas;
+    ExportPage composed;
     QString pictureError; // empty when the picture was drawn or none was asked for
-    QImage spare;         // the picture last drawn, whose memory the next one takes
 };
 
 // Makes the pages of a year, or of one month, from the data files and writes them out.
@@ -42,8 +41,8 @@ public:
     [[nodiscard]] ExitStatus run();
 
 private:
-    // The page of one month (1 to 12), composed into `page`, whose canvas memory is used
-    // again. Pages are composed on several threads at once.
+    // The page of one month (1 to 12), composed into `page`, whose memory is used again. Pages are
+    // composed on several threads at once.
     void compose(int month, MonthPage &page) const;
     void message(const QString &text) const;
     void progress(const QString &text) const;

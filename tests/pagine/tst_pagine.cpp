@@ -321,6 +321,43 @@ private slots:
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"PAGINA.bmp"});
     }
 
+    void exportPages_data()
+    {
+        QTest::addColumn<QImage>("picture");
+        QImage photo(2000, 1500, QImage::Format_RGB32);
+        for (int y = 0; y < photo.height(); ++y) {
+            for (int x = 0; x < photo.width(); ++x)
+                photo.setPixel(x, y, qRgb(x % 256, y % 256, (x ^ y) % 256));
+        }
+        QImage veiled = photo.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        QPainter(&veiled).fillRect(0, 0, 500, 500, QColor(0, 0, 0, 0));
+        QTest::newRow("none") << QImage();
+        QTest::newRow("enlarged") << photo;
+        QTest::newRow("at its size") << photo.scaledToHeight(picturePixelHeight(CanvasScale));
+        QTest::newRow("transparent") << veiled;
+    }
+    // A page written out a band of rows at a time, and the same page made whole afterwards, are
+    // the page composed at once, whatever page was composed before.
+    void exportPages()
+    {
+        QFETCH(QImage, picture);
+        QImage before(3000, 1800, QImage::Format_RGB32);
+        before.fill(Qt::green);
+        const PageContent content{2027, 4, "Ferramenta Rossi", {}, picture};
+        QImage canvas;
+        composeSurface(content, CanvasScale, canvas);
+        ExportPage page;
+        QTemporaryDir folder;
+        page.compose({2027, 11, "", {}, before}, CanvasScale);
+        QVERIFY(saveBitmap(page.bitmapRows(), folder.filePath("prima.bmp")).isEmpty());
+        page.compose(content, CanvasScale);
+        QVERIFY(saveBitmap(page.bitmapRows(), folder.filePath("righe.bmp")).isEmpty() &&
+                saveBitmap(canvas, folder.filePath("pagina.bmp")).isEmpty());
+        QVERIFY(readBytes(folder.filePath("righe.bmp")) ==
+                readBytes(folder.filePath("pagina.bmp")));
+        QVERIFY(page.whole() == canvas);
+    }
+
     void largeImages_data()
     {
         QTest::addColumn<QSize>("size");
