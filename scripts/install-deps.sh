@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   # build
   build-essential cmake ninja-build pkg-config clang-format
-  qt6-base-dev qt6-base-dev-tools libgl-dev libfontconfig-dev libpixman-1-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libfontconfig-dev libpixman-1-dev libjpeg62-turbo-dev
   qt6-webengine-dev qt6-webengine-dev-tools
   # printing from velaria-pagine straight through CUPS; calendars in iCalendar form
   libcups2-dev libical-dev

@@ -208,6 +208,44 @@ private slots:
                  qPrintable(picture.error));
     }
 
+    void jpegPictures_data()
+    {
+        QTest::addColumn<bool>("turned"); // by an orientation tag: a quarter clockwise
+        QTest::addColumn<int>("height");
+        QTest::newRow("half its size") << false << 150;
+        QTest::newRow("whole") << false << 300;
+        QTest::newRow("turned") << true << 400;
+    }
+    // A JPEG is the picture Qt's reader makes of it at the size asked for, upright.
+    void jpegPictures()
+    {
+        QFETCH(bool, turned);
+        QFETCH(int, height);
+        QImage photo(400, 300, QImage::Format_RGB32);
+        for (int y = 0; y < photo.height(); ++y) {
+            for (int x = 0; x < photo.width(); ++x)
+                photo.setPixel(x, y, qRgb(x % 256, (x + 3 * y) % 256, (x * y) % 251));
+        }
+        QBuffer jpeg;
+        QVERIFY(jpeg.open(QIODevice::WriteOnly) && photo.save(&jpeg, "jpeg", 90));
+        // An Exif segment whose one tag, the orientation, says 6.
+        const QByteArray exif = QByteArray::fromHex("ffe10022457869660000"
+                                                    "4d4d002a00000008"
+                                                    "0001011200030000000100060000"
+                                                    "00000000");
+        QTemporaryDir folder;
+        const QString path = folder.filePath("foto.jpg");
+        QVERIFY(writeBytes(path,
+                           turned ? jpeg.data().left(2) + exif + jpeg.data().mid(2) : jpeg.data()));
+        QImageReader reader(path);
+        reader.setAutoTransform(true);
+        if (height < photo.height())
+            reader.setScaledSize(PictureCache::decodeSize(reader.size(), "jpeg", false, height));
+        const QImage expected = reader.read().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(expected.height(), turned ? photo.width() : height);
+        QCOMPARE(readPicture(path, height).image, expected);
+    }
+
     void spareMemory_data()
     {
         QTest::addColumn<bool>("shared"); // the spare is held elsewhere too

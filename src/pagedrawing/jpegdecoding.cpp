@@ -1,0 +1,104 @@
+#include "jpegdecoding.h"
+
+#include "largeimage.h"
+
+#include <QScopeGuard>
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+
+extern "C" {
+#include <jpeglib.h>
+}
+
+namespace velaria {
+
+namespace {
+
+// libjpeg gives up on bad data by calling error_exit, which must not return: it jumps back
+// to the step that was running. The steps below hold no object with a destructor for that.
+struct JpegFailure
+{
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+};
+
+[[noreturn]] void giveUp(j_common_ptr info)
+{
+    std::longjmp(reinterpret_cast<JpegFailure *>(info->err)->jump, 1);
+}
+
+// Warnings (data past the end, a file cut short) are not the user's concern here.
+void keepQuiet(j_common_ptr) {}
+
+// Reads the header and sets the decoding; false for a JPEG that is not in colour.
+bool readHeader(jpeg_decompress_struct *info, JpegFailure *failure, const uchar *data,
+                unsigned long size, QSize wanted)
+{
+    if (setjmp(failure->jump))
+        return false;
+    jpeg_create_decompress(info);
+    jpeg_mem_src(info, data, size);
+    jpeg_read_header(info, TRUE);
+    if (info->num_components != 3 ||
+        (info->jpeg_color_space != JCS_YCbCr && info->jpeg_color_space != JCS_RGB)) {
+        return false;
+    }
+    const auto reduced = [](JDIMENSION stored, int needed) {
+        return needed > 0 ? static_cast<int>(stored) / needed : 1;
+    };
+    const int fits = std::min(reduced(info->image_width, wanted.width()),
+                              reduced(info->image_height, wanted.height()));
+    info->scale_num = 1;
+    info->scale_denom = fits >= 8 ? 8 : fits >= 4 ? 4 : fits >= 2 ? 2 : 1;
+    // As Qt's reader decodes a picture it keeps at full quality.
+    info->dct_method = JDCT_ISLOW;
+    info->do_fancy_upsampling = TRUE;
+    info->out_color_space = JCS_EXT_BGRX; // the bytes of an RGB32 pixel
+    jpeg_calc_output_dimensions(info);
+    return true;
+}
+
+bool readRows(jpeg_decompress_struct *info, JpegFailure *failure, uchar *bits,
+              qsizetype bytesPerLine)
+{
+    if (setjmp(failure->jump))
+        return false;
+    jpeg_start_decompress(info);
+    while (info->output_scanline < info->output_height) {
+        JSAMPROW row = bits + info->output_scanline * bytesPerLine;
+        jpeg_read_scanlines(info, &row, 1);
+    }
+    jpeg_finish_decompress(info);
+    return true;
+}
+
+} // namespace
+
+QImage decodeJpeg(const QByteArray &bytes, QSize wanted, QImage spare, qint64 byteLimit)
+{
+    JpegFailure failure;
+    jpeg_decompress_struct info{};
+    info.err = jpeg_std_error(&failure.manager);
+    failure.manager.error_exit = giveUp;
+    failure.manager.output_message = keepQuiet;
+    const auto destroy = qScopeGuard([&info] { jpeg_destroy_decompress(&info); });
+    if (!readHeader(&info, &failure, reinterpret_cast<const uchar *>(bytes.constData()),
+                    static_cast<unsigned long>(bytes.size()), wanted)) {
+        return {};
+    }
+    const QSize size(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
+    if (size.isEmpty() || (byteLimit > 0 && 4 * qint64(size.width()) * size.height() > byteLimit))
+        return {};
+    QImage image;
+    if (spare.size() == size && spare.format() == QImage::Format_RGB32 && spare.isDetached())
+        image = std::move(spare);
+    else
+        image = largeImage(size, QImage::Format_RGB32);
+    if (image.isNull() || !readRows(&info, &failure, image.bits(), image.bytesPerLine()))
+        return {};
+    return image;
+}
+
+} // namespace velaria
