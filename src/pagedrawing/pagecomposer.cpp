@@ -375,7 +375,7 @@ const QImage &ExportPage::whole()
 {
     if (m_bandedRows > 0) {
         fillPaper(m_surface, QRect(0, 0, m_surface.width(), m_bandedRows), m_target);
-        if (!m_picture.isNull())
+        if (!m_target.isEmpty())
             scalePicture(m_picture, m_surface, m_target);
         m_bandedRows = 0;
     }
@@ -399,7 +399,7 @@ const quint32 *ExportPage::row(int y)
         m_bandTop = std::max(0, y - BandRows + 1);
         const QRect target = m_target.translated(0, -m_bandTop);
         fillPaper(m_band, m_band.rect(), target);
-        if (!m_picture.isNull())
+        if (!m_target.isEmpty())
             scalePicture(m_picture, m_band, target);
         m_bandDrawn = true;
     }
