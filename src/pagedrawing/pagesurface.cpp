@@ -18,8 +18,8 @@ constexpr int TextGrid = 3;
 
 } // namespace
 
-// Qt's painter spreads such a drawing over its own threads and waits for them: a year's pages,
-// composed on every core already, spent twice the processor time on it.
+// By pixman rather than Qt's painter, which spreads such a drawing over its own threads and waits
+// for them: a year's pages, composed on every core already, spent twice the processor time on it.
 bool scalePicture(const QImage &picture, QImage &surface, const QRect &target)
 {
     if (picture.format() != QImage::Format_RGB32 ||
