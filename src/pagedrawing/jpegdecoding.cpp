@@ -10,6 +10,8 @@
 
 extern "C" {
 #include <jpeglib.h>
+
+#include <jerror.h>
 }
 
 namespace velaria {
@@ -22,6 +24,7 @@ struct JpegFailure
 {
     jpeg_error_mgr manager;
     std::jmp_buf jump;
+    bool cutShort = false; // the data ended before the picture did
 };
 
 [[noreturn]] void giveUp(j_common_ptr info)
@@ -29,8 +32,13 @@ struct JpegFailure
     std::longjmp(reinterpret_cast<JpegFailure *>(info->err)->jump, 1);
 }
 
-// Warnings (data past the end, a file cut short) are not the user's concern here.
-void keepQuiet(j_common_ptr) {}
+// Of libjpeg's warnings only one matters here: the data ended early, and libjpeg made up the
+// rest of the picture. The others (bytes out of place) are not the user's concern.
+void noteWarning(j_common_ptr info, int level)
+{
+    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF)
+        reinterpret_cast<JpegFailure *>(info->err)->cutShort = true;
+}
 
 // Reads the header and sets the decoding; false for a JPEG that is not in colour.
 bool readHeader(jpeg_decompress_struct *info, JpegFailure *failure, const uchar *data,
@@ -82,7 +90,7 @@ QImage decodeJpeg(const QByteArray &bytes, QSize wanted, QImage spare, qint64 by
     jpeg_decompress_struct info{};
     info.err = jpeg_std_error(&failure.manager);
     failure.manager.error_exit = giveUp;
-    failure.manager.output_message = keepQuiet;
+    failure.manager.emit_message = noteWarning;
     const auto destroy = qScopeGuard([&info] { jpeg_destroy_decompress(&info); });
     if (!readHeader(&info, &failure, reinterpret_cast<const uchar *>(bytes.constData()),
                     static_cast<unsigned long>(bytes.size()), wanted)) {
@@ -96,8 +104,10 @@ QImage decodeJpeg(const QByteArray &bytes, QSize wanted, QImage spare, qint64 by
         image = std::move(spare);
     else
         image = largeImage(size, QImage::Format_RGB32);
-    if (image.isNull() || !readRows(&info, &failure, image.bits(), image.bytesPerLine()))
+    if (image.isNull() || !readRows(&info, &failure, image.bits(), image.bytesPerLine()) ||
+        failure.cutShort) {
         return {};
+    }
     return image;
 }
 

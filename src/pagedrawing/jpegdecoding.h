@@ -12,9 +12,8 @@ namespace velaria {
 // a camera's photo. The memory of `spare` is taken when it has the size and is not shared.
 //
 // A null image when it cannot decode the data this way (a grey or printing-ink JPEG, damaged
-// data, a picture whose pixels would take more than `byteLimit` bytes); the caller then reads it
-// with Qt's reader, which says why. A file cut short is decoded as far as it goes, the rest
-// grey, as Qt does.
+// data or data that ends before the picture does, a picture whose pixels would take more than
+// `byteLimit` bytes); the caller then reads it with Qt's reader, which says why.
 QImage decodeJpeg(const QByteArray &bytes, QSize wanted, QImage spare, qint64 byteLimit);
 
 } // namespace velaria

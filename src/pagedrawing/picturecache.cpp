@@ -159,17 +159,15 @@ LoadedPicture readPicture(const QString &path, int height, QImage spare)
                 decoded = wanted;
         }
     }
-    // A colour JPEG stored upright is decoded straight into the rows of the picture; any other
-    // is left to the reader, as is one that libjpeg gives up on, for the reader to say why.
+    // A colour JPEG stored upright and whole is decoded straight into the rows of the picture;
+    // any other is left to the reader, as is one that libjpeg gives up on, for the reader to
+    // say why.
     if (jpeg && format == "jpeg" &&
         reader.transformation() == QImageIOHandler::TransformationNone) {
         const QImage image = decodeJpeg(bytes, decoded, std::move(spare),
                                         QImageReader::allocationLimit() * qint64(1024 * 1024));
-        if (!image.isNull()) {
-            if (!jpegIsComplete(reinterpret_cast<const uchar *>(bytes.constData()), bytes.size()))
-                return {{}, failure(path, QStringLiteral("l'immagine è incompleta o danneggiata"))};
+        if (!image.isNull())
             return {image, {}};
-        }
     }
     // A JPEG in colour is decoded into the image given to the reader when that has its size
     // and format, and is not shared.
