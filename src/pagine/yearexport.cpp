@@ -20,11 +20,13 @@ namespace velaria {
 
 namespace {
 
-// Threads composing pages at once. Each holds a page and the picture it drew last: some
-// 25 MB for a bitmap, 40 MB for a page of a PDF. Two keep a year's pages under 100 MB however
-// many cores there are; with more, the writing, one page at a time, soon becomes what the
-// others wait for.
+// Threads composing pages at once. Each holds a page: some 25 MB for a bitmap, 40 MB for a page
+// of a PDF. Two keep a year's pages under 100 MB however many cores there are; with more, the
+// writing, one page at a time, soon becomes what the others wait for.
 constexpr int MaxComposingThreads = 2;
+
+// Pictures in memory at once, some 12 MB each: one for each thread's page, and one read ahead.
+constexpr int MaxPictures = MaxComposingThreads + 1;
 
 } // namespace
 
@@ -37,12 +39,14 @@ YearExport::YearExport(PagineOptions options) : m_options(std::move(options))
     m_pictures = readPictureList(m_options.dataFolder);
 }
 
-void YearExport::compose(int month, MonthPage &page) const
+LoadedPicture YearExport::readPicture(int month, QImage spare) const
 {
-    // The picture is read for this page alone, each of a year's pictures being drawn once, and
-    // decoded into the memory of the one before, some 12 MB.
-    LoadedPicture picture = readMonthPicture(m_pictures.paths[static_cast<std::size_t>(month - 1)],
-                                             page.composed.takePicture());
+    return readMonthPicture(m_pictures.paths[static_cast<std::size_t>(month - 1)],
+                            std::move(spare));
+}
+
+void YearExport::compose(int month, LoadedPicture picture, MonthPage &page) const
+{
     PageContent content{m_options.year, month, m_banner, m_recurrences, std::move(picture.image)};
     page.pictureError = picture.error;
     page.month = month;
@@ -79,10 +83,13 @@ ExitStatus YearExport::run()
         return OutputFailed;
     }
 
-    // Each page is composed on one of two threads and written out by the same thread: a bitmap
-    // at once, a page of the PDF once the pages before it are. Each thread holds one page and
-    // one picture, whose memory the next picture takes. The main thread reports
-    // each page in order once it is written.
+    // Two threads share two kinds of work: reading a month's picture, and composing its page
+    // and writing it out (a bitmap at once, a page of the PDF once the pages before it are).
+    // Reading comes first while fewer than MaxPictures pictures are in memory, so that the last
+    // pictures are read early and the year ends with pages to write on both threads, not with
+    // one thread still reading while the other waits. A written page's picture gives its
+    // memory to a picture read later. The main thread reports each page in order once it is
+    // written.
     const bool inOrder = output.takesPagesInOrder();
     const QList<int> months = m_options.months();
     struct Written
@@ -92,13 +99,35 @@ ExitStatus YearExport::run()
         QString writeError;
         bool done = false;
     };
-    std::vector<Written> written(static_cast<std::size_t>(months.size()));
+    struct Month
+    {
+        LoadedPicture picture;
+        bool read = false;  // the picture is read, or could not be
+        bool taken = false; // a thread composes the page
+        Written written;
+    };
+    std::vector<Month> year(static_cast<std::size_t>(months.size()));
+    const auto at = [&year](qsizetype index) -> Month & {
+        return year[static_cast<std::size_t>(index)];
+    };
+    std::vector<QImage> spares; // the memory of pictures whose pages are written
     std::mutex mutex;
     std::condition_variable changed;
-    qsizetype nextToCompose = 0;
+    qsizetype nextToRead = 0;
+    qsizetype nextToTake = 0;  // the first month no thread has taken to compose
     qsizetype nextToWrite = 0; // in order; else the pages written so far
+    int pictures = 0;          // being read, read, or on a page not written yet
     bool stopped = false;      // a page could not be written: no page is begun after it
-    int running = 0;           // threads still composing or writing
+    int running = 0;           // threads still working
+    const auto readable = [&] { return nextToRead < months.size() && pictures < MaxPictures; };
+    // The first month read and not taken, or -1.
+    const auto composable = [&]() -> qsizetype {
+        for (qsizetype i = nextToTake; i < nextToRead; ++i) {
+            if (at(i).read && !at(i).taken)
+                return i;
+        }
+        return -1;
+    };
     const auto work = [&] {
         // However the thread ends, the main thread learns that it did; one that fails stops
         // the others too.
@@ -113,14 +142,44 @@ ExitStatus YearExport::run()
         });
         MonthPage page;
         for (;;) {
-            qsizetype index = 0;
+            qsizetype index = -1;
+            bool reading = false;
+            QImage spare;
             {
-                const std::lock_guard lock(mutex);
-                if (stopped || nextToCompose == months.size())
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] {
+                    return stopped || readable() || composable() >= 0 ||
+                           nextToTake == months.size();
+                });
+                if (stopped || nextToTake == months.size())
                     return;
-                index = nextToCompose++;
+                reading = readable();
+                if (reading) {
+                    index = nextToRead++;
+                    ++pictures;
+                    if (!spares.empty()) {
+                        spare = std::move(spares.back());
+                        spares.pop_back();
+                    }
+                } else {
+                    index = composable();
+                    at(index).taken = true;
+                    while (nextToTake < months.size() && at(nextToTake).taken)
+                        ++nextToTake;
+                }
             }
-            compose(months.at(index), page);
+            if (reading) {
+                LoadedPicture picture = readPicture(months.at(index), std::move(spare));
+                {
+                    const std::lock_guard lock(mutex);
+                    at(index).picture = std::move(picture);
+                    at(index).read = true;
+                }
+                changed.notify_all();
+                continue;
+            }
+
+            compose(months.at(index), std::move(at(index).picture), page);
             {
                 // Waiting for the page before to be written kept both threads waiting in turn
                 // for a tenth of the time; bitmaps, each a file of its own, do not wait.
@@ -132,10 +191,12 @@ ExitStatus YearExport::run()
             QString error = output.add(page.composed, page.name);
             {
                 const std::lock_guard lock(mutex);
-                Written &done = written[static_cast<std::size_t>(index)];
-                done = {page.caption, page.pictureError, error, true};
+                at(index).written = {page.caption, page.pictureError, error, true};
                 stopped = stopped || !error.isEmpty();
                 ++nextToWrite;
+                --pictures;
+                if (QImage picture = page.composed.takePicture(); !picture.isNull())
+                    spares.push_back(std::move(picture));
             }
             changed.notify_all();
         }
@@ -165,9 +226,8 @@ ExitStatus YearExport::run()
         Written page;
         {
             std::unique_lock lock(mutex);
-            changed.wait(lock,
-                         [&] { return written[static_cast<std::size_t>(i)].done || running == 0; });
-            page = written[static_cast<std::size_t>(i)];
+            changed.wait(lock, [&] { return at(i).written.done || running == 0; });
+            page = at(i).written;
         }
         if (!page.done) {
             finish();

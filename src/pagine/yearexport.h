@@ -41,9 +41,11 @@ public:
     [[nodiscard]] ExitStatus run();
 
 private:
-    // The page of one month (1 to 12), composed into `page`, whose memory is used again. Pages are
-    // composed on several threads at once.
-    void compose(int month, MonthPage &page) const;
+    // The picture of one month (1 to 12), decoded into the memory of `spare` where it fits.
+    LoadedPicture readPicture(int month, QImage spare) const;
+    // The page of one month with its picture, composed into `page`, whose memory is used again.
+    // Pages are composed on several threads at once.
+    void compose(int month, LoadedPicture picture, MonthPage &page) const;
     void message(const QString &text) const;
     void progress(const QString &text) const;
 
