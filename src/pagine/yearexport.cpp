@@ -21,8 +21,9 @@ namespace velaria {
 namespace {
 
 // Threads composing pages at once. Each holds a page: some 25 MB for a bitmap, 40 MB for a page
-// of a PDF. Two keep a year's pages under 100 MB however many cores there are; with more, the
-// writing, one page at a time, soon becomes what the others wait for.
+// of a PDF. Two keep a year of bitmaps under 100 MB, and of a PDF under 120 MB, however many
+// cores there are; with more, the writing, one page at a time, soon becomes what the others
+// wait for.
 constexpr int MaxComposingThreads = 2;
 
 // Pictures in memory at once, some 12 MB each: one for each thread's page, and one read ahead.
