@@ -40,7 +40,7 @@ YearExport::YearExport(PagineOptions options) : m_options(std::move(options))
     m_pictures = readPictureList(m_options.dataFolder);
 }
 
-LoadedPicture YearExport::readPicture(int month, QImage spare) const
+LoadedPicture YearExport::readPictureOf(int month, QImage spare) const
 {
     return readMonthPicture(m_pictures.paths[static_cast<std::size_t>(month - 1)],
                             std::move(spare));
@@ -170,7 +170,7 @@ ExitStatus YearExport::run()
                 }
             }
             if (reading) {
-                LoadedPicture picture = readPicture(months.at(index), std::move(spare));
+                LoadedPicture picture = readPictureOf(months.at(index), std::move(spare));
                 {
                     const std::lock_guard lock(mutex);
                     at(index).picture = std::move(picture);

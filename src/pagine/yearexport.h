@@ -42,7 +42,7 @@ public:
 
 private:
     // The picture of one month (1 to 12), decoded into the memory of `spare` where it fits.
-    LoadedPicture readPicture(int month, QImage spare) const;
+    LoadedPicture readPictureOf(int month, QImage spare) const;
     // The page of one month with its picture, composed into `page`, whose memory is used again.
     // Pages are composed on several threads at once.
     void compose(int month, LoadedPicture picture, MonthPage &page) const;
