@@ -111,6 +111,7 @@ int main(int argc, char *argv[])
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-background-networking "
                                               "--disable-component-update --disable-sync");
     if (argc == 3 && qstrcmp(argv[1], "--once") == 0) {
+        WebWindowLauncher::prepareApplication();
         QApplication app(argc, argv);
         return openOnce(QString::fromLocal8Bit(argv[2]));
     }

@@ -3,6 +3,7 @@
 #include "fontconfiguration.h"
 #include "fonts.h"
 #include "mainwindow.h"
+#include "webwindowlauncher.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -18,6 +19,7 @@ int main(int argc, char *argv[])
 {
     // The fonts' configuration is read while the application connects to the display.
     velaria::FontConfigurationLoader fontConfiguration;
+    velaria::WebWindowLauncher::prepareApplication();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velaria"));
     QApplication::setOrganizationName(QStringLiteral("Velaria"));

@@ -336,7 +336,6 @@ void MainWindow::showMonth()
 void MainWindow::showToday()
 {
     m_state.setShownDate(m_state.today());
-    showMonth();
 }
 
 void MainWindow::refreshToday()

@@ -356,9 +356,11 @@ bool PageWindow::selectMonth(int index)
                         .arg(shown.day()));
         return false;
     }
+    // The state asks for the page when the date changes; the same month is made again.
     if (!m_state.setShownDate(target))
         return false;
-    requestPage();
+    if (target == shown)
+        requestPage();
     return true;
 }
 
@@ -387,8 +389,8 @@ void PageWindow::stepMonth(int months)
 {
     clearMessage();
     // At the ends of the supported years the month stays; the page is made again all the same.
-    static_cast<void>(m_state.stepMonths(months));
-    requestPage();
+    if (!m_state.stepMonths(months))
+        requestPage();
 }
 
 void PageWindow::composeNow()

@@ -29,11 +29,6 @@ namespace {
 
 constexpr double TwipsPerInch = 1440.0;
 
-QString quoted(const QString &text)
-{
-    return QStringLiteral("\"%1\"").arg(text);
-}
-
 // Rows converted at a time: writes of about a megabyte, which the system takes a fifth faster
 // than writes of 200 KB, and which stay in the processor's cache from the converting to the
 // copying.
@@ -177,7 +172,7 @@ QString saveBitmap(const QImage &image, const QString &path)
 
 QString saveBitmap(const BitmapRows &rows, const QString &path)
 {
-    const QString name = quoted(QDir::toNativeSeparators(path));
+    const QString name = quoted(path);
     if (rows.size.isEmpty() || !rows.row)
         return QStringLiteral("Impossibile salvare %1: la pagina è vuota.").arg(name);
 
@@ -189,7 +184,7 @@ QString saveBitmap(const BitmapRows &rows, const QString &path)
     if (!file.open()) {
         return QStringLiteral("Impossibile salvare %1: la cartella %2 non esiste o non è "
                               "scrivibile.")
-            .arg(name, quoted(QDir::toNativeSeparators(target.absolutePath())));
+            .arg(name, quoted(target.absolutePath()));
     }
     if (!reserveSpace(file,
                       BitmapHeaderBytes + bitmapRowBytes(rows.size.width()) * rows.size.height()) ||
@@ -220,6 +215,17 @@ QString saveBitmap(const BitmapRows &rows, const QString &path)
     }
     file.setAutoRemove(false);
     return {};
+}
+
+QString quoted(const QString &text)
+{
+    return QStringLiteral("\"%1\"").arg(QDir::toNativeSeparators(text));
+}
+
+QString noDefaultPrinterMessage()
+{
+    return QStringLiteral("Nessuna stampante predefinita: impostare una stampante predefinita "
+                          "nel sistema e riprovare.");
 }
 
 QString desktopFolder()

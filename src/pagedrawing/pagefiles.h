@@ -35,6 +35,13 @@ struct BitmapRows
 // The same for a bitmap whose rows are made as they are written.
 [[nodiscard]] QString saveBitmap(const BitmapRows &rows, const QString &path);
 
+// The text in double quotes, a path with the system's separators: how messages name a file, a
+// folder or a printer.
+QString quoted(const QString &text);
+
+// What printing says when the system has no default printer.
+QString noDefaultPrinterMessage();
+
 // The folder "Salva Pagina" writes to: the user's desktop, or an empty text when there is none.
 QString desktopFolder();
 

@@ -26,18 +26,10 @@ constexpr int PdfResolution = 1200;
 // every side.
 constexpr double PdfMarginPoints = 10.0;
 
-QString quoted(const QString &text)
-{
-    return QStringLiteral("\"%1\"").arg(QDir::toNativeSeparators(text));
-}
-
 QString jobTitle(int year)
 {
     return QStringLiteral("Calendario %1").arg(year);
 }
-
-const QString NoDefaultPrinter = QStringLiteral(
-    "Nessuna stampante predefinita: impostare una stampante predefinita nel sistema e riprovare.");
 
 const QString NoSpooler = QStringLiteral(
     "Impossibile stampare: manca la libreria del sistema di stampa CUPS (libcups2).");
@@ -111,7 +103,7 @@ QString submitToDefaultPrinter(const Cups &api, const QString &pdfPath, const QS
 {
     const DefaultDestination target(api);
     if (!target.dest)
-        return NoDefaultPrinter;
+        return noDefaultPrinterMessage();
     cups_option_t *options = nullptr;
     int optionCount = 0;
     for (int i = 0; i < target.dest->num_options; ++i)
@@ -204,7 +196,7 @@ QString PageOutput::open()
             return NoSpooler;
         const DefaultDestination target(*api);
         if (!target.dest)
-            return NoDefaultPrinter;
+            return noDefaultPrinterMessage();
         m_printerName = target.name();
         auto file = std::make_unique<QTemporaryFile>(
             QDir(QDir::tempPath()).filePath(QStringLiteral("velaria-pagine-XXXXXX.pdf")));

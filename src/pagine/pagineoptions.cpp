@@ -1,6 +1,7 @@
 #include "pagineoptions.h"
 
 #include "calendardate.h"
+#include "pagefiles.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -58,11 +59,6 @@ CommandLine failure(const QString &text)
     line.action = CommandLine::Action::Fail;
     line.text = text;
     return line;
-}
-
-QString quoted(const QString &text)
-{
-    return QStringLiteral("\"%1\"").arg(text);
 }
 
 } // namespace
@@ -225,7 +221,7 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &defaul
         options.dataFolder = parser.value(folderOption);
         if (!QFileInfo(options.dataFolder).isDir()) {
             return failure(QStringLiteral("La cartella dei dati %1 non esiste.")
-                               .arg(quoted(QDir::toNativeSeparators(options.dataFolder))));
+                               .arg(quoted(options.dataFolder)));
         }
     }
 

@@ -22,7 +22,6 @@ public:
 
     QString dataFolder() const { return m_dataFolder; }
     QString makerHost() const { return m_makerHost; }
-    void setMakerHost(const QString &host) { m_makerHost = host; }
 
     // Reads the recurrences and the banner from the data folder.
     void load();

@@ -15,12 +15,6 @@
 #include <unistd.h>
 #endif
 
-// Qt's setter of the context that all OpenGL contexts share; exported by Qt Gui for the browser
-// engine, which sets it itself when the program links it.
-QT_BEGIN_NAMESPACE
-Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext *context);
-QT_END_NAMESPACE
-
 namespace velaria {
 
 namespace {
@@ -29,24 +23,6 @@ QString &configuredPluginDirectory()
 {
     static QString folder;
     return folder;
-}
-
-// The browser engine draws with OpenGL contexts shared through one global context, and cannot
-// run without it. A program that links the engine gets that context when it starts (as with
-// Qt::AA_ShareOpenGLContexts), which costs an OpenGL context from the first paint on; this one
-// makes it only when the engine is about to be loaded. False where OpenGL is not available.
-bool shareOpenGLContexts()
-{
-    if (QOpenGLContext::globalShareContext())
-        return true;
-    auto *context = new QOpenGLContext(QCoreApplication::instance());
-    if (!context->create()) {
-        delete context;
-        return false;
-    }
-    qt_gl_set_global_share_context(context);
-    QObject::connect(context, &QObject::destroyed, [] { qt_gl_set_global_share_context(nullptr); });
-    return true;
 }
 
 // The engine refuses to run as root with its sandbox, and ends the whole process when asked to.
@@ -63,6 +39,13 @@ bool engineRefusesToRun()
 }
 
 } // namespace
+
+void WebWindowLauncher::prepareApplication()
+{
+    // The application then makes the shared context when it starts; a window without OpenGL
+    // finds it invalid, and the page opens in the browser.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
 
 WebWindowLauncher::~WebWindowLauncher()
 {
@@ -130,7 +113,8 @@ WebWindowFactory *WebWindowLauncher::loadFactory()
                  "browser.");
         return nullptr;
     }
-    if (!shareOpenGLContexts()) {
+    const QOpenGLContext *shared = QOpenGLContext::globalShareContext();
+    if (!shared || !shared->isValid()) {
         qWarning("Velaria: OpenGL non disponibile, la pagina si apre nel browser.");
         return nullptr;
     }

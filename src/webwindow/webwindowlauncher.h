@@ -23,6 +23,10 @@ public:
     WebWindowLauncher(const WebWindowLauncher &) = delete;
     WebWindowLauncher &operator=(const WebWindowLauncher &) = delete;
 
+    // The browser engine draws with OpenGL contexts that share their resources through one
+    // context that the application makes. Call before the application object exists.
+    static void prepareApplication();
+
     // The maker's horoscope page; the host may carry a port ("127.0.0.1:8123").
     static QUrl horoscopePage(const QString &makerHost);
 

@@ -24,6 +24,10 @@ class TestWebWindow : public QObject
 {
     Q_OBJECT
 
+public:
+    // Before the application exists, as the program's main() does.
+    static void initMain() { WebWindowLauncher::prepareApplication(); }
+
 private slots:
     void initTestCase();
     void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("http")); }

@@ -12,11 +12,6 @@ namespace velaria {
 
 namespace {
 
-QString quoted(const QString &text)
-{
-    return QStringLiteral("\"%1\"").arg(text);
-}
-
 // The system's default printer set up for pages on `paper`, each page painted from the
 // corner of the printable area; or no printer and an Italian description of why not.
 struct DefaultPrinter
@@ -29,8 +24,7 @@ DefaultPrinter openDefaultPrinter(QPageSize::PageSizeId paper, const QString &do
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull()) {
-        return {nullptr, QStringLiteral("Nessuna stampante predefinita: impostare una stampante "
-                                        "predefinita nel sistema e riprovare.")};
+        return {nullptr, noDefaultPrinterMessage()};
     }
     const QString name = quoted(info.printerName());
 
