@@ -18,11 +18,6 @@
 #include <fcntl.h>
 #endif
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#define VELARIA_PACK_SSSE3
-#include <immintrin.h>
-#endif
-
 namespace velaria {
 
 namespace {
@@ -76,39 +71,6 @@ void packWords(const quint32 *pixel, int width, uchar *out)
     }
 }
 
-#ifdef VELARIA_PACK_SSSE3
-// The same sixteen pixels at a time, each four shuffled into twelve bytes by SSSE3: a third of
-// the time of the words on rows still in the processor's cache, as a picture's band is.
-__attribute__((target("ssse3"))) void packShuffled(const quint32 *pixel, int width, uchar *out)
-{
-    const __m128i drop = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
-    int x = 0;
-    for (; x + 16 <= width; x += 16, pixel += 16, out += 48) {
-        const auto *in = reinterpret_cast<const __m128i *>(pixel);
-        const __m128i a = _mm_shuffle_epi8(_mm_loadu_si128(in), drop);
-        const __m128i b = _mm_shuffle_epi8(_mm_loadu_si128(in + 1), drop);
-        const __m128i c = _mm_shuffle_epi8(_mm_loadu_si128(in + 2), drop);
-        const __m128i d = _mm_shuffle_epi8(_mm_loadu_si128(in + 3), drop);
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_or_si128(a, _mm_slli_si128(b, 12)));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 16),
-                         _mm_or_si128(_mm_srli_si128(b, 4), _mm_slli_si128(c, 8)));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 32),
-                         _mm_or_si128(_mm_srli_si128(c, 8), _mm_slli_si128(d, 4)));
-    }
-    packWords(pixel, width - x, out);
-}
-#endif
-
-void packRow(const quint32 *pixel, int width, uchar *out)
-{
-#ifdef VELARIA_PACK_SSSE3
-    static const bool shuffles = __builtin_cpu_supports("ssse3");
-    if (shuffles)
-        return packShuffled(pixel, width, out);
-#endif
-    packWords(pixel, width, out);
-}
-
 // The rows as a 24-bit Windows bitmap: bottom row first, blue, green and red, each row padded
 // to four bytes. The bytes are those of Qt's own bitmap writer, which writes a row at a time.
 bool writeBitmap(const BitmapRows &rows, QIODevice &file)
@@ -140,7 +102,7 @@ bool writeBitmap(const BitmapRows &rows, QIODevice &file)
         char *out = block.data();
         int count = 0;
         for (; count < rowsPerWrite && y >= 0; ++count, --y, out += rowBytes)
-            packRow(rows.row(y), width, reinterpret_cast<uchar *>(out));
+            packWords(rows.row(y), width, reinterpret_cast<uchar *>(out));
         if (file.write(block.constData(), rowBytes * count) != rowBytes * count)
             return false;
     }
