@@ -40,7 +40,7 @@ void noteWarning(j_common_ptr info, int level)
         reinterpret_cast<JpegFailure *>(info->err)->cutShort = true;
 }
 
-// Reads the header and sets the decoding; false for a JPEG that is not in colour.
+// Reads the header and sets the decoding; false for a JPEG in printing inks.
 bool readHeader(jpeg_decompress_struct *info, JpegFailure *failure, const uchar *data,
                 unsigned long size, QSize wanted)
 {
@@ -49,10 +49,12 @@ bool readHeader(jpeg_decompress_struct *info, JpegFailure *failure, const uchar 
     jpeg_create_decompress(info);
     jpeg_mem_src(info, data, size);
     jpeg_read_header(info, TRUE);
-    if (info->num_components != 3 ||
-        (info->jpeg_color_space != JCS_YCbCr && info->jpeg_color_space != JCS_RGB)) {
+    // libjpeg-turbo gives grey as it gives colour, each pixel's grey in its three colours.
+    const bool colour = info->num_components == 3 &&
+                        (info->jpeg_color_space == JCS_YCbCr || info->jpeg_color_space == JCS_RGB);
+    const bool grey = info->num_components == 1 && info->jpeg_color_space == JCS_GRAYSCALE;
+    if (!colour && !grey)
         return false;
-    }
     const auto reduced = [](JDIMENSION stored, int needed) {
         return needed > 0 ? static_cast<int>(stored) / needed : 1;
     };
@@ -84,7 +86,7 @@ bool readRows(jpeg_decompress_struct *info, JpegFailure *failure, uchar *bits,
 
 } // namespace
 
-QImage decodeJpeg(const QByteArray &bytes, QSize wanted, QImage spare, qint64 byteLimit)
+DecodedJpeg decodeJpeg(const QByteArray &bytes, QSize wanted, qint64 byteLimit)
 {
     JpegFailure failure;
     jpeg_decompress_struct info{};
@@ -94,21 +96,17 @@ QImage decodeJpeg(const QByteArray &bytes, QSize wanted, QImage spare, qint64 by
     const auto destroy = qScopeGuard([&info] { jpeg_destroy_decompress(&info); });
     if (!readHeader(&info, &failure, reinterpret_cast<const uchar *>(bytes.constData()),
                     static_cast<unsigned long>(bytes.size()), wanted)) {
-        return {};
+        return {{}, failure.cutShort};
     }
     const QSize size(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
     if (size.isEmpty() || (byteLimit > 0 && 4 * qint64(size.width()) * size.height() > byteLimit))
         return {};
-    QImage image;
-    if (spare.size() == size && spare.format() == QImage::Format_RGB32 && spare.isDetached())
-        image = std::move(spare);
-    else
-        image = largeImage(size, QImage::Format_RGB32);
+    QImage image = largeImage(size, QImage::Format_RGB32);
     if (image.isNull() || !readRows(&info, &failure, image.bits(), image.bytesPerLine()) ||
         failure.cutShort) {
-        return {};
+        return {{}, failure.cutShort};
     }
-    return image;
+    return {image, false};
 }
 
 } // namespace velaria

@@ -144,17 +144,9 @@ void PageSurface::drawPicture(const QImage &picture, const QRect &target)
         m_painter.drawImage(target.topLeft(), picture);
         return;
     }
-    // Enlarging or reducing a little: filtered straight onto the surface, by pixman where the
-    // surface is an image the painter draws on untransformed. Reducing a lot: averaged first,
-    // which a filtered draw does not do.
+    // Enlarging or reducing a little: filtered. Reducing a lot: averaged first, which a
+    // filtered draw does not do.
     if (picture.width() < 2 * target.width() && picture.height() < 2 * target.height()) {
-        auto *image = dynamic_cast<QImage *>(m_painter.device());
-        if (image && image->isDetached() && m_painter.worldTransform().isIdentity() &&
-            !m_painter.hasClipping() && m_painter.opacity() == 1.0 &&
-            m_painter.compositionMode() == QPainter::CompositionMode_SourceOver &&
-            scalePicture(picture, *image, target)) {
-            return;
-        }
         m_painter.save();
         m_painter.setRenderHint(QPainter::SmoothPixmapTransform);
         m_painter.drawImage(target, picture);
@@ -163,6 +155,18 @@ void PageSurface::drawPicture(const QImage &picture, const QRect &target)
     }
     m_painter.drawImage(target.topLeft(), picture.scaled(target.size(), Qt::IgnoreAspectRatio,
                                                          Qt::SmoothTransformation));
+}
+
+void drawPicture(QImage &surface, const QImage &picture, const QRect &target)
+{
+    if (picture.isNull() || target.width() <= 0 || target.height() <= 0)
+        return;
+    if (picture.size() != target.size() && picture.width() < 2 * target.width() &&
+        picture.height() < 2 * target.height() && scalePicture(picture, surface, target)) {
+        return;
+    }
+    QPainter painter(&surface);
+    PageSurface(painter, 1).drawPicture(picture, target);
 }
 
 } // namespace velaria

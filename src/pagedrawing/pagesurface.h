@@ -58,4 +58,9 @@ private:
 // these formats; nothing is drawn then.
 bool scalePicture(const QImage &picture, QImage &surface, const QRect &target);
 
+// The picture stretched over `target` on `surface`, which no painter holds: by scalePicture()
+// where it can, else by a painter as PageSurface::drawPicture() draws it. Nothing for a null
+// picture.
+void drawPicture(QImage &surface, const QImage &picture, const QRect &target);
+
 } // namespace velaria

@@ -1,7 +1,7 @@
 #include "picturecache.h"
 
 #include "jpegdecoding.h"
-#include "largeimage.h"
+#include "pagecomposer.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -10,8 +10,9 @@
 #include <QImageReader>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <QTransform>
+
 #include <cmath>
-#include <cstring>
 
 namespace velaria {
 
@@ -50,67 +51,19 @@ bool withinAllocationLimit(QSize size)
     return bytes <= limitMb * 1024.0 * 1024.0;
 }
 
-// Whether the JPEG data runs from its start marker through every segment and scan to its end
-// marker. Data past the end marker (a camera's trailer) does not matter.
-bool jpegIsComplete(const uchar *data, qint64 size)
+// The picture turned as its orientation tag says, as Qt's reader turns it.
+QImage turned(const QImage &image, QImageIOHandler::Transformations transformation)
 {
-    if (size < 4 || data[0] != 0xFF || data[1] != 0xD8)
-        return false;
-    qint64 at = 2;
-    while (at < size) {
-        // Bytes between segments are skipped, as the decoder does.
-        if (data[at] != 0xFF) {
-            const void *next = std::memchr(data + at, 0xFF, static_cast<std::size_t>(size - at));
-            if (!next)
-                return false;
-            at = static_cast<const uchar *>(next) - data;
-        }
-        while (at < size && data[at] == 0xFF)
-            ++at;
-        if (at >= size)
-            return false;
-        const uchar marker = data[at++];
-        if (marker == 0xD9)
-            return true;
-        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
-            continue; // no length follows
-        if (at + 2 > size)
-            return false;
-        const int length = (data[at] << 8) | data[at + 1];
-        if (length < 2)
-            return false;
-        at += length;
-        if (marker != 0xDA)
-            continue;
-        // The scan's coded data: up to the next marker that is neither a stuffed 0xFF nor a
-        // restart.
-        for (;;) {
-            if (at >= size)
-                return false;
-            const void *next = std::memchr(data + at, 0xFF, static_cast<std::size_t>(size - at));
-            if (!next)
-                return false;
-            at = static_cast<const uchar *>(next) - data;
-            if (at + 1 >= size)
-                return false;
-            const uchar following = data[at + 1];
-            if (following == 0xFF) {
-                ++at;
-                continue;
-            }
-            if (following == 0x00 || (following >= 0xD0 && following <= 0xD7)) {
-                at += 2;
-                continue;
-            }
-            break;
-        }
-    }
-    return false;
+    QImage upright = image.mirrored(transformation & QImageIOHandler::TransformationMirror,
+                                    transformation & QImageIOHandler::TransformationFlip);
+    if (transformation & QImageIOHandler::TransformationRotate90)
+        upright = upright.transformed(QTransform().rotate(90));
+    return upright;
 }
 
 } // namespace
 
-LoadedPicture readPicture(const QString &path, int height, QImage spare)
+LoadedPicture readPicture(const QString &path, int height)
 {
     const QFileInfo info(path);
     if (!info.exists())
@@ -122,8 +75,7 @@ LoadedPicture readPicture(const QString &path, int height, QImage spare)
         return {{}, failure(path, readerReason(QImageReader::DeviceError))};
 
     // A JPEG is read whole first: its decoder takes the data a tenth faster from memory than
-    // a few kilobytes at a time from the file, and the same bytes tell whether it is whole,
-    // however the file changes meanwhile. A file larger than any picture the reader would
+    // a few kilobytes at a time from the file. A file larger than any picture the reader would
     // decode is refused before it is read.
     const bool jpeg = file.peek(2) == QByteArrayLiteral("\xFF\xD8");
     QByteArray bytes;
@@ -147,40 +99,31 @@ LoadedPicture readPicture(const QString &path, int height, QImage spare)
     // The format as the file's start tells it; once the picture is read the reader no longer
     // says.
     const QByteArray format = reader.format();
+    const QImageIOHandler::Transformations transformation = reader.transformation();
     // What the reader holds while decoding: the reduced size for a JPEG, which decodes reduced,
     // the whole picture otherwise (other formats that take a size still decode it whole first).
     QSize decoded = stored;
     if (stored.isValid() && height > 0) {
-        const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
-        const QSize wanted = PictureCache::decodeSize(stored, format, turned, height);
+        const bool turns = transformation & QImageIOHandler::TransformationRotate90;
+        const QSize wanted = PictureCache::decodeSize(stored, format, turns, height);
         if (wanted != stored) {
             reader.setScaledSize(wanted);
             if (format == "jpeg")
                 decoded = wanted;
         }
     }
-    // A colour JPEG stored upright and whole is decoded straight into the rows of the picture;
-    // any other is left to the reader, as is one that libjpeg gives up on, for the reader to
-    // say why.
-    if (jpeg && format == "jpeg" &&
-        reader.transformation() == QImageIOHandler::TransformationNone) {
-        const QImage image = decodeJpeg(bytes, decoded, std::move(spare),
-                                        QImageReader::allocationLimit() * qint64(1024 * 1024));
-        if (!image.isNull())
-            return {image, {}};
+    // A JPEG in colour or grey is decoded by libjpeg straight into the picture's rows, and
+    // turned upright at its reduced size; one in printing inks is left to the reader, as is
+    // one that libjpeg gives up on, for the reader to say why.
+    if (jpeg && format == "jpeg") {
+        const DecodedJpeg decodedJpeg =
+            decodeJpeg(bytes, decoded, QImageReader::allocationLimit() * qint64(1024 * 1024));
+        if (decodedJpeg.cutShort)
+            return {{}, failure(path, QStringLiteral("l'immagine è incompleta o danneggiata"))};
+        if (!decodedJpeg.image.isNull())
+            return {turned(decodedJpeg.image, transformation), {}};
     }
-    // A JPEG in colour is decoded into the image given to the reader when that has its size
-    // and format, and is not shared.
     QImage image;
-    if (format == "jpeg" && withinAllocationLimit(decoded)) {
-        if (spare.size() == decoded && spare.format() == QImage::Format_RGB32 &&
-            spare.isDetached()) {
-            image = std::move(spare);
-        } else {
-            spare = QImage();
-            image = largeImage(decoded, QImage::Format_RGB32);
-        }
-    }
     if (!reader.read(&image)) {
         if (!withinAllocationLimit(decoded))
             return {{},
@@ -189,11 +132,8 @@ LoadedPicture readPicture(const QString &path, int height, QImage spare)
                                       .arg(stored.height()))};
         return {{}, failure(path, readerReason(reader.error()))};
     }
-    if (jpeg && !jpegIsComplete(reinterpret_cast<const uchar *>(bytes.constData()), bytes.size()))
-        return {{}, failure(path, QStringLiteral("l'immagine è incompleta o danneggiata"))};
     image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
                                             : QImage::Format_RGB32);
-
     return {image, {}};
 }
 
@@ -277,6 +217,32 @@ QSize PictureCache::decodeSize(QSize stored, const QByteArray &format, bool turn
     const double factor = static_cast<double>(height) / uprightHeight;
     return {std::max(1, static_cast<int>(std::lround(stored.width() * factor))),
             std::max(1, static_cast<int>(std::lround(stored.height() * factor)))};
+}
+
+LoadedPicture loadMonthPicture(PictureCache &cache, const QString &path)
+{
+    if (path.trimmed().isEmpty())
+        return {};
+    return cache.load(path, picturePixelHeight(CanvasScale));
+}
+
+void readMonthPictureAhead(PictureCache &cache, const QString &path)
+{
+    if (!path.trimmed().isEmpty())
+        cache.readAhead(path, picturePixelHeight(CanvasScale));
+}
+
+LoadedPicture readMonthPicture(const QString &path)
+{
+    if (path.trimmed().isEmpty())
+        return {};
+    return readPicture(path, picturePixelHeight(CanvasScale));
+}
+
+PictureCache canvasPictureCache()
+{
+    return PictureCache(PictureCache::DefaultByteLimit,
+                        [](const QImage &picture) { return pagePicture(picture, CanvasScale); });
 }
 
 } // namespace velaria

@@ -25,11 +25,7 @@ struct LoadedPicture
 // proportions kept; a smaller one keeps its own size. A JPEG file that ends before its last
 // scan (a cut copy) is a failure: its decoder would draw the missing part grey. Safe to call
 // on any thread.
-//
-// `spare` is a picture the caller has done with. A picture decoded at its size and format is
-// decoded into its memory, which spares the system clearing new memory for each picture of a
-// series.
-[[nodiscard]] LoadedPicture readPicture(const QString &path, int height, QImage spare = {});
+[[nodiscard]] LoadedPicture readPicture(const QString &path, int height);
 
 // The pictures read last, up to `byteLimit` bytes of pixels together; the last one is kept
 // whatever its size. Each picture read is passed through `prepare`, when there is one, and
@@ -87,5 +83,16 @@ private:
     QList<Entry> m_entries; // the most recently used first
     std::optional<Reading> m_reading;
 };
+
+// The month's picture at the size the print canvas needs. An empty (or blank) path is no
+// picture and no failure; a failure leaves a null image and a description naming the file.
+[[nodiscard]] LoadedPicture loadMonthPicture(PictureCache &cache, const QString &path);
+// Starts reading that picture on another thread, for loadMonthPicture() to find.
+void readMonthPictureAhead(PictureCache &cache, const QString &path);
+// The same picture read afresh, for a page drawn once.
+[[nodiscard]] LoadedPicture readMonthPicture(const QString &path);
+
+// A picture cache that keeps the month pictures as the print canvas shows them.
+PictureCache canvasPictureCache();
 
 } // namespace velaria
