@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pagecomposer.h"
+#include "pageexport.h"
 #include "pagineoptions.h"
 
 #include <QImage>

@@ -2,32 +2,27 @@
 
 #include "calendardate.h"
 #include "datafiles.h"
-#include "pagecomposer.h"
-#include "pageoutput.h"
+#include "pagelayout.h"
 
 #include <QFontDatabase>
-#include <QScopeGuard>
-#include <QThread>
+#include <QFuture>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
-#include <condition_variable>
-#include <exception>
-#include <future>
-#include <mutex>
-#include <vector>
 
 namespace velaria {
 
 namespace {
 
-// Threads composing pages at once. Each holds a page: some 25 MB for a bitmap, 40 MB for a page
-// of a PDF. Two keep a year of bitmaps under 100 MB, and of a PDF under 120 MB, however many
-// cores there are; with more, the writing, one page at a time, soon becomes what the others
-// wait for.
+// Threads composing pages at once. Each holds a page (some 25 MB) and its picture (12 MB). Two
+// keep a year of bitmaps under 100 MB, however many cores there are; with more, the writing,
+// one page at a time, soon becomes what the others wait for.
 constexpr int MaxComposingThreads = 2;
 
-// Pictures in memory at once, some 12 MB each: one for each thread's page, and one read ahead.
-constexpr int MaxPictures = MaxComposingThreads + 1;
+// Pages begun and not yet reported: one more than the threads, so that a thread finds the next
+// page to make while the page before waits to be written in its turn.
+constexpr qsizetype PagesAhead = MaxComposingThreads + 1;
 
 } // namespace
 
@@ -40,20 +35,25 @@ YearExport::YearExport(PagineOptions options) : m_options(std::move(options))
     m_pictures = readPictureList(m_options.dataFolder);
 }
 
-LoadedPicture YearExport::readPictureOf(int month, QImage spare) const
+MonthPage YearExport::makePage(int month, PageOutput &output, bool write) const
 {
-    return readMonthPicture(m_pictures.paths[static_cast<std::size_t>(month - 1)],
-                            std::move(spare));
-}
-
-void YearExport::compose(int month, LoadedPicture picture, MonthPage &page) const
-{
-    PageContent content{m_options.year, month, m_banner, m_recurrences, std::move(picture.image)};
-    page.pictureError = picture.error;
+    LoadedPicture picture = readMonthPicture(m_pictures.paths[static_cast<std::size_t>(month - 1)]);
+    MonthPage page;
     page.month = month;
     page.name = pageFileName(month);
     page.caption = monthTitle(month) + u' ' + pageYear(m_options.year);
+    page.pictureError = picture.error;
+    const PageContent content{m_options.year, month, m_banner, m_recurrences,
+                              std::move(picture.image)};
     page.composed.compose(content, CanvasScale);
+    if (write) {
+        page.writeError = output.add(page.composed, page.name);
+        page.composed = {};
+    } else {
+        // The picture is drawn here, on the composing thread; the page waits for its turn.
+        (void)page.composed.whole();
+    }
+    return page;
 }
 
 ExitStatus YearExport::run()
@@ -84,170 +84,49 @@ ExitStatus YearExport::run()
         return OutputFailed;
     }
 
-    // Two threads share two kinds of work: reading a month's picture, and composing its page
-    // and writing it out (a bitmap at once, a page of the PDF once the pages before it are).
-    // Reading comes first while fewer than MaxPictures pictures are in memory, so that the last
-    // pictures are read early and the year ends with pages to write on both threads, not with
-    // one thread still reading while the other waits. A written page's picture gives its
-    // memory to a picture read later. The main thread reports each page in order once it is
-    // written.
+    // Each page is made on one of the pool's threads: its picture read, the page composed and,
+    // for bitmaps, written at once. The pages of a PDF are written here, one at a time, in
+    // month order; every page is reported in that order.
     const bool inOrder = output.takesPagesInOrder();
     const QList<int> months = m_options.months();
-    struct Written
-    {
-        QString caption;
-        QString pictureError;
-        QString writeError;
-        bool done = false;
+    QThreadPool pool;
+    pool.setMaxThreadCount(MaxComposingThreads);
+    QList<QFuture<MonthPage>> pages;
+    const auto begin = [&] {
+        const int month = months.at(pages.size());
+        pages << QtConcurrent::run(
+            &pool, [this, &output, month, inOrder] { return makePage(month, output, !inOrder); });
     };
-    struct Month
-    {
-        LoadedPicture picture;
-        bool read = false;  // the picture is read, or could not be
-        bool taken = false; // a thread composes the page
-        Written written;
-    };
-    std::vector<Month> year(static_cast<std::size_t>(months.size()));
-    const auto at = [&year](qsizetype index) -> Month & {
-        return year[static_cast<std::size_t>(index)];
-    };
-    std::vector<QImage> spares; // the memory of pictures whose pages are written
-    std::mutex mutex;
-    std::condition_variable changed;
-    qsizetype nextToRead = 0;
-    qsizetype nextToTake = 0;  // the first month no thread has taken to compose
-    qsizetype nextToWrite = 0; // in order; else the pages written so far
-    int pictures = 0;          // being read, read, or on a page not written yet
-    bool stopped = false;      // a page could not be written: no page is begun after it
-    int running = 0;           // threads still working
-    const auto readable = [&] { return nextToRead < months.size() && pictures < MaxPictures; };
-    // The first month read and not taken, or -1.
-    const auto composable = [&]() -> qsizetype {
-        for (qsizetype i = nextToTake; i < nextToRead; ++i) {
-            if (at(i).read && !at(i).taken)
-                return i;
-        }
-        return -1;
-    };
-    const auto work = [&] {
-        // However the thread ends, the main thread learns that it did; one that fails stops
-        // the others too.
-        const auto ended = qScopeGuard([&] {
-            {
-                const std::lock_guard lock(mutex);
-                --running;
-                if (std::uncaught_exceptions() > 0)
-                    stopped = true;
-            }
-            changed.notify_all();
-        });
-        MonthPage page;
-        for (;;) {
-            qsizetype index = -1;
-            bool reading = false;
-            QImage spare;
-            {
-                std::unique_lock lock(mutex);
-                changed.wait(lock, [&] {
-                    return stopped || readable() || composable() >= 0 ||
-                           nextToTake == months.size();
-                });
-                if (stopped || nextToTake == months.size())
-                    return;
-                reading = readable();
-                if (reading) {
-                    index = nextToRead++;
-                    ++pictures;
-                    if (!spares.empty()) {
-                        spare = std::move(spares.back());
-                        spares.pop_back();
-                    }
-                } else {
-                    index = composable();
-                    at(index).taken = true;
-                    while (nextToTake < months.size() && at(nextToTake).taken)
-                        ++nextToTake;
-                }
-            }
-            if (reading) {
-                LoadedPicture picture = readPictureOf(months.at(index), std::move(spare));
-                {
-                    const std::lock_guard lock(mutex);
-                    at(index).picture = std::move(picture);
-                    at(index).read = true;
-                }
-                changed.notify_all();
-                continue;
-            }
-
-            compose(months.at(index), std::move(at(index).picture), page);
-            {
-                // Waiting for the page before to be written kept both threads waiting in turn
-                // for a tenth of the time; bitmaps, each a file of its own, do not wait.
-                std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return stopped || !inOrder || nextToWrite == index; });
-                if (stopped)
-                    return;
-            }
-            QString error = output.add(page.composed, page.name);
-            {
-                const std::lock_guard lock(mutex);
-                at(index).written = {page.caption, page.pictureError, error, true};
-                stopped = stopped || !error.isEmpty();
-                ++nextToWrite;
-                --pictures;
-                if (QImage picture = page.composed.takePicture(); !picture.isNull())
-                    spares.push_back(std::move(picture));
-            }
-            changed.notify_all();
-        }
-    };
-    const int threadCount = static_cast<int>(
-        std::clamp<qsizetype>(std::min(QThread::idealThreadCount(), MaxComposingThreads), 1,
-                              std::max<qsizetype>(months.size(), 1)));
-    std::vector<std::future<void>> threads;
-    running = threadCount;
-    for (int i = 0; i < threadCount; ++i)
-        threads.push_back(std::async(std::launch::async, work));
+    while (pages.size() < std::min(PagesAhead, months.size()))
+        begin();
     // The system's fonts are looked up once for the whole program, by the first page that
     // sets a text; here that happens while the threads read their first pictures.
     (void)QFontDatabase::families();
-    const auto finish = [&] {
-        {
-            const std::lock_guard lock(mutex);
-            stopped = true;
-        }
-        changed.notify_all();
-        // A thread that failed (out of memory) fails the program here.
-        for (std::future<void> &thread : threads)
-            thread.get();
+    // After a failure no page is begun; those begun end before the pool goes.
+    const auto fail = [&](const QString &error) {
+        pool.clear();
+        message(error);
+        return OutputFailed;
     };
 
     for (qsizetype i = 0; i < months.size(); ++i) {
-        Written page;
-        {
-            std::unique_lock lock(mutex);
-            changed.wait(lock, [&] { return at(i).written.done || running == 0; });
-            page = at(i).written;
-        }
-        if (!page.done) {
-            finish();
-            return OutputFailed;
-        }
+        // A page that could not be made (out of memory) fails the program here.
+        MonthPage page = pages[i].takeResult();
+        pages[i] = {};
+        if (pages.size() < months.size())
+            begin();
+        if (inOrder)
+            page.writeError = output.add(page.composed, page.name);
         if (!page.pictureError.isEmpty()) {
             pictureMissing = true;
             message(QStringLiteral("%1: %2 La pagina è stata composta senza immagine.")
                         .arg(page.caption, page.pictureError));
         }
-        if (!page.writeError.isEmpty()) {
-            finish();
-            message(page.writeError);
-            return OutputFailed;
-        }
+        if (!page.writeError.isEmpty())
+            return fail(page.writeError);
         progress(
             QStringLiteral("Pagina %1 di %2: %3").arg(i + 1).arg(months.size()).arg(page.caption));
     }
-    finish();
 
     if (const QString error = output.close(); !error.isEmpty()) {
         message(error);

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "datafiles.h"
-#include "pagecomposer.h"
+#include "pageexport.h"
+#include "pageoutput.h"
 #include "pagineoptions.h"
 #include "picturecache.h"
 #include "recurrences.h"
@@ -17,10 +18,11 @@ namespace velaria {
 struct MonthPage
 {
     int month = 0;
-    QString name;    // "OTTOBRE": the bitmap's name
-    QString caption; // "Ottobre 2027"
-    ExportPage composed;
+    QString name;         // "OTTOBRE": the bitmap's name
+    QString caption;      // "Ottobre 2027"
+    ExportPage composed;  // dropped once written, for bitmaps
     QString pictureError; // empty when the picture was drawn or none was asked for
+    QString writeError;   // empty when the page was written, or is still to be
 };
 
 // Makes the pages of a year, or of one month, from the data files and writes them out.
@@ -41,11 +43,9 @@ public:
     [[nodiscard]] ExitStatus run();
 
 private:
-    // The picture of one month (1 to 12), decoded into the memory of `spare` where it fits.
-    LoadedPicture readPictureOf(int month, QImage spare) const;
-    // The page of one month with its picture, composed into `page`, whose memory is used again.
-    // Pages are composed on several threads at once.
-    void compose(int month, LoadedPicture picture, MonthPage &page) const;
+    // The page of one month (1 to 12) with its picture, written out when `write` says so.
+    // Pages are made on several threads at once.
+    MonthPage makePage(int month, PageOutput &output, bool write) const;
     void message(const QString &text) const;
     void progress(const QString &text) const;
 
