@@ -1,13 +1,16 @@
 #pragma once
 
-// Helpers shared by the tests: whole-file reads and writes, answering modal boxes, and
-// counting colours in a grabbed image.
+// Helpers shared by the tests: whole-file reads and writes, answering modal boxes, counting
+// colours in a grabbed image, running a program and reading back the PDF it printed.
 
 #include <QApplication>
 #include <QColor>
+#include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <QRect>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 
@@ -52,6 +55,39 @@ inline int countColour(const QImage &image, const QRect &area, const QColor &col
         }
     }
     return count;
+}
+
+// The program's exit status and all that it wrote.
+inline std::pair<int, QString> runProgram(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    process.waitForFinished(300000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAll()};
+}
+
+// The folder's PDF, its first sheet at 72 dpi (a pixel to the point); none unless it has so many.
+inline QImage firstSheet(const QDir &folder, int pages)
+{
+    QTemporaryDir dir;
+    const QString pdf = folder.filePath(folder.entryList({"*.pdf"}).value(0));
+    if (!runProgram("pdfinfo", {pdf}).second.simplified().contains(QString("Pages: %1 ").arg(pages)))
+        return {};
+    runProgram("pdftoppm", {"-r", "72", "-png", "-singlefile", pdf, dir.filePath("sheet")});
+    return QImage(dir.filePath("sheet.png")).convertToFormat(QImage::Format_RGB32);
+}
+
+// The smallest rectangle round the dark pixels of a printed sheet.
+inline QRect inkOf(const QImage &sheet)
+{
+    QRect ink;
+    for (int y = 0; y < sheet.height(); ++y) {
+        for (int x = 0; x < sheet.width(); ++x)
+            ink |= qGray(sheet.pixel(x, y)) < 128 ? QRect(x, y, 1, 1) : QRect();
+    }
+    return ink;
 }
 
 } // namespace velaria::testing

@@ -1,0 +1,171 @@
+// The page window as a person uses it: it follows the shared month, saves its page and its
+// list of pictures, and prints through the spooler's cups-pdf queue. The cases share a data
+// folder and a window.
+
+#include "calendarstate.h"
+#include "pagecontent.h"
+#include "pagefiles.h"
+#include "pagewindow.h"
+#include "testsupport.h"
+
+#include <QLabel>
+#include <QPrinter>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cups/cups.h>
+
+using namespace velaria;
+using namespace velaria::testing;
+
+// The page window's controls, by the names they carry.
+constexpr auto PrintA4 = "Command1";    // "Stampa A4"
+constexpr auto SaveList = "Command3";   // "Salva elenco"
+constexpr auto SavePage = "Command4";   // "Salva Pagina"
+constexpr auto NextMonth = "Label4";    // ">>"
+constexpr auto MonthCaption = "Label2"; // the month being composed
+constexpr auto StatusLine = "Label6";   // the window's messages
+QString pathBox(int month)              // Text1_0 is January's
+{
+    return QString("Text1_%1").arg(month - 1);
+}
+
+class TestPageWindow : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_home;
+    const QString m_data = m_home.filePath("dati");
+    CalendarState m_state{m_data};
+    std::unique_ptr<PageWindow> m_window;
+
+    void click(const char *name)
+    {
+        QTest::mouseClick(m_window->findChild<QWidget *>(name), Qt::LeftButton);
+    }
+    bool show(int month, int day = 1) // and its page composed
+    {
+        QSignalSpy composed(m_window.get(), &PageWindow::pageComposed);
+        return m_state.setShownDate({2027, month, day}) &&
+               (m_window->requestPage(), composed.wait());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("HOME", m_home.path().toUtf8()); // "Salva Pagina" writes to $HOME/Desktop
+        qputenv("XDG_CONFIG_HOME", m_home.path().toUtf8()); // which no user-dirs.dirs moves
+        QVERIFY(QDir(m_home.path()).mkpath("Desktop") && QDir().mkpath(m_data));
+        QVERIFY(writeBytes(m_data + "/pubblicita.txt", "Ferramenta Rossi\r\n"));
+        QVERIFY(writeBytes(m_data + "/Ricorrenze.txt", "01/04 - <b>San Tito\r\n02/09 - Nonna\r\n"));
+        QImage wide(800, 100, QImage::Format_RGB32); // January's, wider than the page
+        wide.fill(Qt::black);
+        QImage photo(2000, 1500, QImage::Format_RGB32); // March's, a little short of the page
+        QRandomGenerator grain(3);
+        for (int y = 0; y < photo.height(); ++y) {
+            for (int x = 0; x < photo.width(); ++x)
+                photo.setPixel(x, y, qRgb(x / 8, y / 6, grain.bounded(256)));
+        }
+        const QString list = m_home.filePath("w.png") + "\n" + m_home.filePath("nessuna.jpg") +
+                             "\n" + m_home.filePath("marzo.jpg");
+        QVERIFY(wide.save(m_home.filePath("w.png")) && photo.save(m_home.filePath("marzo.jpg")) &&
+                writeBytes(m_data + "/Immagini.txt", list.toUtf8()));
+        m_state.load();
+        m_window = std::make_unique<PageWindow>(m_state, nullptr);
+        m_window->show();
+    }
+
+    // Each bitmap is the window's page byte for byte: with January's picture, without
+    // February's, which is missing, and with March's, which the window keeps at page size.
+    void bitmapsAreTheWindowsPages()
+    {
+        QTemporaryDir out;
+        const auto [exit, output] =
+            runProgram(VELARIA_PAGINE, {"2027", "--immagini", out.path(), "--cartella", m_data});
+        QVERIFY2(exit == 3 && output.contains(m_home.filePath("nessuna.jpg")), qPrintable(output));
+        QCOMPARE(QDir(out.path()).entryList({"*.bmp"}).size(), 12);
+        for (int month : {1, 2, 3}) {
+            QVERIFY(show(month) && saveBitmap(m_window->canvas(), out.filePath("w.bmp")).isEmpty());
+            QVERIFY(readBytes(out.filePath("w.bmp")) ==
+                    readBytes(out.filePath(pageFileName(month) + ".bmp")));
+        }
+    }
+
+    // With no spooler to reach, "Stampa A4" says so and the window goes on.
+    void noPrinterReachable()
+    {
+        cupsSetServer(qPrintable(m_home.filePath("cups.sock"))); // where no one listens
+        QString title;
+        answerNextModal([&title](QWidget *box) { title = box->windowTitle(), box->close(); });
+        click(PrintA4);
+        cupsSetServer(nullptr); // the usual spooler again
+        QSignalSpy composed(m_window.get(), &PageWindow::pageComposed);
+        click(NextMonth);
+        QVERIFY2(title == "Printer Error!" && composed.wait(), qPrintable(title));
+    }
+
+    // January's picture spans the page: the ink spans the page's place on the sheet.
+    void printing()
+    {
+        const QDir spool(qEnvironmentVariable("VELARIA_CUPS_PDF_DIR"));
+        if (qEnvironmentVariableIsEmpty("VELARIA_CUPS_PDF_DIR"))
+            QSKIP("no cups-pdf printer: VELARIA_CUPS_PDF_DIR is not set (test-services.sh)");
+        for (const QString &old : spool.entryList({"*.pdf"}))
+            QVERIFY(QFile::remove(spool.filePath(old)));
+        QPrinter printer; // the default one
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        const double left = printer.pageLayout().paintRect(QPageLayout::Point).left();
+        QVERIFY(show(1));
+        click(PrintA4);
+        QImage printed;
+        QTRY_VERIFY_WITH_TIMEOUT(!(printed = firstSheet(spool, 1)).isNull(), 120000);
+        QCOMPARE(printed.size(), QPageSize(QPageSize::A4).sizePoints());
+        const QRect ink = inkOf(printed);
+        QVERIFY(std::abs(ink.left() - left - A4Sheet.place.left() / 20) <= 2 &&
+                std::abs(ink.width() - A4Sheet.place.width() / 20) <= 2);
+    }
+
+    // "Salva elenco" writes box k's path on line k of twelve, each ended by CR LF.
+    void savePictureList()
+    {
+        QByteArray lines;
+        for (int box = 0; box < 12; ++box) {
+            QWidget *text = m_window->findChild<QWidget *>(pathBox(box + 1));
+            if (box == 4 || box == 11)
+                text->setProperty("text", m_home.filePath(QString("foto%1.jpg").arg(box + 1)));
+            lines += text->property("text").toString().toUtf8() + "\r\n";
+        }
+        click(SaveList);
+        QCOMPARE(readBytes(m_data + "/Immagini.txt"), lines);
+    }
+
+    // The window follows the shared month and saves its page.
+    void pageWindow()
+    {
+        auto *caption = m_window->findChild<QLabel *>(MonthCaption);
+        auto *status = m_window->findChild<QLabel *>(StatusLine);
+        QVERIFY(show(3, 31));
+        click(qPrintable(pathBox(4)));
+        QVERIFY(m_state.shownMonth() == 3 && status->text().contains("non esiste in quel mese"));
+        // Saved before the compose timer runs: the page saved is April's all the same.
+        click(NextMonth);
+        click(SavePage);
+        QSignalSpy composed(m_window.get(), &PageWindow::pageComposed);
+        QEvent activate(QEvent::WindowActivate);
+        QVERIFY(QApplication::sendEvent(m_window.get(), &activate) && composed.wait());
+        QCOMPARE(caption->text(), pageCaption(2027, 4));
+        QCOMPARE(QImage(m_home.filePath("Desktop/APRILE.bmp")), m_window->canvas());
+        QVERIFY(status->text().contains("APRILE.bmp"));
+
+        const QString missing = m_home.filePath(QString(120, 'x') + "/ottobre.jpg");
+        m_window->findChild<QWidget *>(pathBox(10))->setProperty("text", missing);
+        click(qPrintable(pathBox(10)));
+        QVERIFY(composed.wait() && caption->text() == pageCaption(2027, 10));
+        QVERIFY(status->text().contains("il file non esiste") && status->text().contains(u'…'));
+        QVERIFY(status->toolTip().contains(missing));
+    }
+};
+
+QTEST_MAIN(TestPageWindow)
+#include "tst_pagewindow.moc"

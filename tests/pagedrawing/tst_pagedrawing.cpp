@@ -1,0 +1,347 @@
+// The month's page as the page drawing makes it: the days and their colours, the month's
+// picture read and drawn, the bitmap written a band of rows at a time.
+
+#include "largeimage.h"
+#include "pagecomposer.h"
+#include "pageexport.h"
+#include "pagefiles.h"
+#include "picturecache.h"
+#include "testsupport.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+using namespace velaria;
+using namespace velaria::testing;
+
+class TestPageDrawing : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_folder;
+
+private slots:
+    void dayColours_data()
+    {
+        QTest::addColumn<QColor>("colour"); // none: the month has no such day
+        QTest::addColumn<bool>("labelled");
+        QTest::newRow("2027-05-01 holiday") << QColor(255, 0, 0) << true;
+        QTest::newRow("2027-05-02 Sunday") << QColor(128, 0, 0) << false;
+        QTest::newRow("2027-05-12 <b>") << QColor(0, 0, 255) << true;
+        QTest::newRow("2027-05-15 <v>") << QColor(0, 192, 0) << true;
+        QTest::newRow("2027-05-21 <a>") << QColor(255, 128, 0) << true;
+        QTest::newRow("2027-05-25 <g>") << QColor(128, 128, 0) << true;
+        QTest::newRow("2027-05-28 untagged") << QColor(255, 0, 0) << true;
+        QTest::newRow("2028-02-29") << QColor(0, 0, 0) << false;
+        QTest::newRow("2027-02-29") << QColor() << false;
+    }
+    // The number in the day's colour and no other, on the canvas and its quarter, the preview.
+    void dayColours()
+    {
+        QFETCH(QColor, colour);
+        QFETCH(bool, labelled);
+        const QStringList date = QString(QTest::currentDataTag()).left(10).split('-');
+        PageContent content{date[0].toInt(), date[1].toInt(), "Banner", {}, {}};
+        content.recurrences.readLines({"05/12 - <b>Blu", "05/15 - <v>Verde", "05/21 - <a>Arancio",
+                                       "05/25 - <g>Oliva", "05/28 - Rosso"});
+        ComposedPage page;
+        composePage(content, page);
+        QCOMPARE(page.preview.size() * CanvasScale, page.canvas.size());
+        const int column = std::min((date[2].toInt() - 1) / 10, 2);
+        const int top = 6580 + 350 * (date[2].toInt() - 10 * column);
+        const auto at = [](QRect twips, int scale) {
+            return QTransform::fromScale(scale / 15.0, scale / 15.0).mapRect(twips);
+        };
+        for (const QColor ink : {0xff0000, 0x800000, 0x0000ff, 0x00c000, 0xff8000, 0x808000, 0}) {
+            for (int scale : {CanvasScale, 1}) {
+                const QImage &surface = scale == 1 ? page.preview : page.canvas;
+                QCOMPARE(countColour(surface, at({column * 2600, top, 530, 300}, scale), ink) > 0,
+                         ink == colour);
+            }
+        }
+        const QRect label = at({550 + column * 2650, top + 20, 1500, 130}, CanvasScale);
+        QCOMPARE(countColour(page.canvas, label, colour) > 0, labelled);
+    }
+
+    // A big photo is decoded at no less than nine tenths of the height the canvas needs, and
+    // no more, yet draws as if decoded whole (40 dB) and alters nothing round it.
+    void pictures()
+    {
+        const QString path = m_folder.filePath("foto.jpg");
+        QImage photo(4000, 3000, QImage::Format_RGB32);
+        QRandomGenerator grain(2027);
+        for (int y = 0; y < photo.height(); ++y) {
+            for (int x = 0; x < photo.width(); ++x) { // a gradient, stripes and grain
+                const int v =
+                    97 + grain.bounded(7) + int(48 * std::sin(x / 5.0) * std::cos(y / 7.0));
+                photo.setPixel(x, y, qRgb(v + x / 40, v + y / 30, v + (x + y) / 70));
+            }
+        }
+        QVERIFY(photo.save(path, "jpeg", 90));
+        PictureCache cache;
+        const int height = loadMonthPicture(cache, path).image.height();
+        QVERIFY(height >= picturePixelHeight(CanvasScale) * 9 / 10 && height < 3000);
+        // Surfaces used before: what they showed must go, up to the picture's edge.
+        QImage canvas(surfaceSize(CanvasScale), QImage::Format_RGB32), whole = canvas.copy();
+        canvas.fill(Qt::green);
+        whole.fill(Qt::red);
+        composeSurface({2027, 6, "", {}, loadMonthPicture(cache, path).image}, CanvasScale, canvas);
+        composeSurface({2027, 6, "", {}, QImage(path)}, CanvasScale, whole);
+        const QRect box = QTransform::fromScale(CanvasScale / 15.0, CanvasScale / 15.0)
+                              .mapRect(QRect(102, PictureTop, 8000, PictureHeight)); // 4:3, centred
+        double squares = 1e-9; // PSNR of the box's bytes; the alpha bytes, all 255, add nothing
+        for (int y = box.top(); y <= box.bottom(); ++y) {
+            for (int i = 4 * box.left(); i < 4 * box.right() + 4; ++i)
+                squares += std::pow(canvas.constScanLine(y)[i] - whole.constScanLine(y)[i], 2);
+        }
+        QCOMPARE_GE(10 * std::log10(3 * 255 * 255.0 * box.width() * box.height() / squares), 40);
+        QPainter(&canvas).drawImage(box.topLeft(), whole.copy(box)); // the box alone may differ
+        QVERIFY(!std::memcmp(canvas.constBits(), whole.constBits(), whole.sizeInBytes()));
+    }
+
+    void pictureFailures_data()
+    {
+        QTest::addColumn<QByteArray>("bytes"); // of the file; none for a folder
+        QTest::addColumn<int>("limitMb");      // the reader's allocation limit
+        QTest::addColumn<QString>("reason");
+        QBuffer jpeg;
+        QImage photo(64, 48, QImage::Format_RGB32);
+        photo.fill(Qt::darkCyan);
+        QVERIFY(jpeg.open(QIODevice::WriteOnly) && photo.save(&jpeg, "jpeg"));
+        const QByteArray start = QByteArray::fromHex("ffd8");
+        QTest::newRow("folder") << QByteArray() << 256 << "non è un file";
+        QTest::newRow("text") << QByteArray("foto") << 256 << "non è un'immagine JPEG, BMP o PNG";
+        QBuffer grey;
+        QVERIFY(grey.open(QIODevice::WriteOnly) &&
+                photo.convertToFormat(QImage::Format_Grayscale8).save(&grey, "jpeg"));
+        QTest::newRow("cut JPEG") << jpeg.data().chopped(20) << 256 << "incompleta o danneggiata";
+        QTest::newRow("cut grey JPEG") << grey.data().chopped(20) << 256 << "incompleta";
+        QTest::newRow("trailer past the end") << jpeg.data() + "EXIF" << 256 << "";
+        QTest::newRow("JPEG over the limit")
+            << start + QByteArray(1 << 20, 'x') << 1 << "il file è troppo grande (1 MB)";
+        QTest::newRow("JPEG under it") << start + QByteArray(1 << 19, 'x') << 1 << "danneggiati";
+    }
+    // A picture that cannot be shown is no picture, with the reason named; a JPEG over the
+    // reader's limit is not even read.
+    void pictureFailures()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, limitMb);
+        QFETCH(QString, reason);
+        QTemporaryDir folder;
+        const QString path = folder.filePath("foto.jpg");
+        QVERIFY(bytes.isEmpty() ? QDir(folder.path()).mkdir("foto.jpg") : writeBytes(path, bytes));
+        const int limit = QImageReader::allocationLimit();
+        QImageReader::setAllocationLimit(limitMb);
+        const LoadedPicture picture = readPicture(path, 100);
+        QImageReader::setAllocationLimit(limit);
+        QCOMPARE(picture.image.isNull(), !reason.isEmpty());
+        QVERIFY2(reason.isEmpty() ? picture.error.isEmpty()
+                                  : picture.error.contains('"' + path + "\": ") &&
+                                        picture.error.contains(reason),
+                 qPrintable(picture.error));
+    }
+
+    void jpegPictures_data()
+    {
+        QTest::addColumn<bool>("grey");
+        QTest::addColumn<bool>("turned"); // by an orientation tag: a quarter clockwise
+        QTest::addColumn<int>("height");  // asked for
+        QTest::addColumn<QSize>("size");  // upright, as the picture comes
+        QTest::newRow("half its size") << false << false << 150 << QSize(200, 150);
+        QTest::newRow("whole") << false << false << 300 << QSize(400, 300);
+        QTest::newRow("turned") << false << true << 400 << QSize(300, 400);
+        QTest::newRow("turned, a quarter") << false << true << 100 << QSize(75, 100);
+        QTest::newRow("grey, half its size") << true << false << 150 << QSize(200, 150);
+    }
+    // A JPEG is the picture Qt's reader makes of it at the size it comes in, upright.
+    void jpegPictures()
+    {
+        QFETCH(bool, grey);
+        QFETCH(bool, turned);
+        QFETCH(int, height);
+        QFETCH(QSize, size);
+        QImage photo(400, 300, QImage::Format_RGB32);
+        for (int y = 0; y < photo.height(); ++y) {
+            for (int x = 0; x < photo.width(); ++x)
+                photo.setPixel(x, y, qRgb(x % 256, (x + 3 * y) % 256, (x * y) % 251));
+        }
+        if (grey)
+            photo.convertTo(QImage::Format_Grayscale8);
+        QBuffer jpeg;
+        QVERIFY(jpeg.open(QIODevice::WriteOnly) && photo.save(&jpeg, "jpeg", 90));
+        // An Exif segment whose one tag, the orientation, says 6.
+        const QByteArray exif = QByteArray::fromHex("ffe10022457869660000"
+                                                    "4d4d002a00000008"
+                                                    "0001011200030000000100060000"
+                                                    "00000000");
+        QTemporaryDir folder;
+        const QString path = folder.filePath("foto.jpg");
+        QVERIFY(writeBytes(path,
+                           turned ? jpeg.data().left(2) + exif + jpeg.data().mid(2) : jpeg.data()));
+        QImageReader reader(path);
+        reader.setAutoTransform(true);
+        reader.setScaledSize(turned ? size.transposed() : size);
+        const QImage expected = reader.read().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(expected.size(), size);
+        QCOMPARE(readPicture(path, height).image, expected);
+    }
+
+    // A picture read ahead is the one load() returns, unless its file changed meanwhile.
+    void readAhead()
+    {
+        const QString path = m_folder.filePath("avanti.png");
+        QImage first(40, 30, QImage::Format_RGB32), second(60, 30, QImage::Format_RGB32);
+        first.fill(Qt::red);
+        second.fill(Qt::blue);
+        PictureCache cache;
+        QVERIFY(first.save(path));
+        cache.readAhead(path, 30);
+        QCOMPARE(cache.load(path, 30).image, first);
+        QVERIFY(second.save(path));
+        cache.readAhead(path, 30);
+        QVERIFY(first.save(path)); // back, but the file is not the one read ahead
+        QCOMPARE(cache.load(path, 30).image, first);
+        QVERIFY(QFile::remove(path));
+        cache.readAhead(path, 30);
+        QVERIFY(cache.load(path, 30).error.contains("il file non esiste"));
+    }
+
+    void cacheLimit_data()
+    {
+        QTest::addColumn<qsizetype>("limit");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("room for both") << qsizetype(40 * 30 * 4 + 60 * 30 * 4) << true;
+        QTest::newRow("room for one") << qsizetype(60 * 30 * 4) << false;
+    }
+    // A picture stays in the cache while the pictures read after it leave room for it: a file
+    // that looks unchanged is then not read again.
+    void cacheLimit()
+    {
+        QFETCH(qsizetype, limit);
+        QFETCH(bool, kept);
+        QTemporaryDir folder;
+        const QString first = folder.filePath("a.bmp"), second = folder.filePath("b.bmp");
+        QImage red(40, 30, QImage::Format_RGB32), blue(60, 30, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        blue.fill(Qt::blue);
+        QVERIFY(red.save(first) && blue.save(second));
+        PictureCache cache(limit);
+        QCOMPARE(cache.load(first, 30).image, red);
+        QCOMPARE(cache.load(second, 30).image, blue);
+        const QDateTime modified = QFileInfo(first).lastModified();
+        QVERIFY(blue.copy(0, 0, 40, 30).save(first)); // as large, with the same time
+        QFile file(first);
+        QVERIFY(file.open(QIODevice::ReadWrite) &&
+                file.setFileTime(modified, QFileDevice::FileModificationTime));
+        file.close();
+        QCOMPARE(cache.load(first, 30).image.pixel(0, 0), (kept ? red : blue).pixel(0, 0));
+    }
+
+    void bitmapFiles_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QImage::Format>("format");
+        QTest::newRow("one pixel") << QSize(1, 1) << QImage::Format_RGB32;
+        QTest::newRow("rows padded") << QSize(5, 3) << QImage::Format_RGB32;
+        QTest::newRow("alpha dropped") << QSize(6, 2) << QImage::Format_ARGB32;
+        QTest::newRow("over a block of rows") << QSize(2188, 170) << QImage::Format_RGB32;
+    }
+    // A saved page is the bitmap Qt's own writer makes of it, and replaces an older one whole.
+    void bitmapFiles()
+    {
+        QFETCH(QSize, size);
+        QFETCH(QImage::Format, format);
+        QImage image(size, format);
+        QRandomGenerator noise(size.width());
+        for (int y = 0; y < size.height(); ++y) {
+            for (int x = 0; x < size.width(); ++x)
+                image.setPixel(x, y, noise.generate());
+        }
+        QBuffer qt;
+        QVERIFY(qt.open(QIODevice::WriteOnly) &&
+                QImageWriter(&qt, "bmp").write(image.convertToFormat(QImage::Format_RGB32)));
+        QTemporaryDir folder;
+        const QString path = folder.filePath("PAGINA.bmp");
+        QVERIFY(writeBytes(path, QByteArray(100000, 'x')));
+        QCOMPARE(saveBitmap(image, path), QString());
+        QCOMPARE(readBytes(path), qt.data());
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"PAGINA.bmp"});
+    }
+
+    void exportPages_data()
+    {
+        QTest::addColumn<QImage>("picture");
+        QImage photo(2000, 1500, QImage::Format_RGB32);
+        for (int y = 0; y < photo.height(); ++y) {
+            for (int x = 0; x < photo.width(); ++x)
+                photo.setPixel(x, y, qRgb(x % 256, y % 256, (x ^ y) % 256));
+        }
+        QImage veiled = photo.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        QPainter(&veiled).fillRect(0, 0, 500, 500, QColor(0, 0, 0, 0));
+        QTest::newRow("none") << QImage();
+        QTest::newRow("enlarged") << photo;
+        QTest::newRow("at its size") << photo.scaledToHeight(picturePixelHeight(CanvasScale));
+        QTest::newRow("transparent") << veiled;
+    }
+    // A page written out a band of rows at a time, and the same page made whole afterwards, are
+    // the page composed at once, whatever page was composed before.
+    void exportPages()
+    {
+        QFETCH(QImage, picture);
+        QImage before(3000, 1800, QImage::Format_RGB32);
+        before.fill(Qt::green);
+        const PageContent content{2027, 4, "Ferramenta Rossi", {}, picture};
+        QImage canvas;
+        composeSurface(content, CanvasScale, canvas);
+        ExportPage page;
+        QTemporaryDir folder;
+        page.compose({2027, 11, "", {}, before}, CanvasScale);
+        QVERIFY(saveBitmap(page.bitmapRows(), folder.filePath("prima.bmp")).isEmpty());
+        page.compose(content, CanvasScale);
+        QVERIFY(saveBitmap(page.bitmapRows(), folder.filePath("righe.bmp")).isEmpty() &&
+                saveBitmap(canvas, folder.filePath("pagina.bmp")).isEmpty());
+        QVERIFY(readBytes(folder.filePath("righe.bmp")) ==
+                readBytes(folder.filePath("pagina.bmp")));
+        QVERIFY(page.whole() == canvas);
+    }
+
+    void largeImages_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QImage::Format>("format");
+        QTest::newRow("small") << QSize(30, 20) << QImage::Format_RGB32;
+        QTest::newRow("a page") << QSize(2188, 2940) << QImage::Format_RGB32;
+        QTest::newRow("rows padded") << QSize(2187, 1601) << QImage::Format_RGB888;
+    }
+    // An image on memory of its own is laid out as Qt lays out its own, and shares it as Qt
+    // shares its own: a copy that is changed leaves the first as it was.
+    void largeImages()
+    {
+        QFETCH(QSize, size);
+        QFETCH(QImage::Format, format);
+        QImage image = largeImage(size, format);
+        const QImage qt(size, format);
+        QCOMPARE(image.size(), size);
+        QCOMPARE(image.format(), format);
+        QCOMPARE(image.bytesPerLine(), qt.bytesPerLine());
+        image.fill(Qt::blue);
+        QImage copy = image;
+        {
+            QPainter painter(&copy);
+            painter.fillRect(QRect(QPoint(0, 0), size / 2), Qt::red);
+        }
+        QCOMPARE(image.pixel(0, 0), qRgb(0, 0, 255));
+        QCOMPARE(copy.pixel(0, 0), qRgb(255, 0, 0));
+        QCOMPARE(copy.pixel(size.width() - 1, size.height() - 1), qRgb(0, 0, 255));
+    }
+};
+
+QTEST_MAIN(TestPageDrawing)
+#include "tst_pagedrawing.moc"
