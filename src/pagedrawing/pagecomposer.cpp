@@ -172,13 +172,6 @@ void fillPaper(QImage &surface, const QRect &area, const QRect &covered)
         painter.fillRect(rect, toQColor(Paper));
 }
 
-void drawPage(QPainter &painter, const PageContent &page, int scale)
-{
-    PageSurface surface(painter, scale);
-    surface.drawPicture(page.picture, pictureTarget(page.picture, scale));
-    drawTexts(surface, pageText(page), scale);
-}
-
 void composeSurface(const PageContent &page, int scale, QImage &surface)
 {
     clearSurface(surface, scale, opaqueArea(page.picture, scale));

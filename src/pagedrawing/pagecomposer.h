@@ -8,8 +8,6 @@
 #include <QRect>
 #include <QString>
 
-class QPainter;
-
 // The printable calendar page of one month: the month's picture, the month name and year, the
 // days on ruled rows in three columns and the banner tab. One routine draws it on any surface.
 namespace velaria {
@@ -19,9 +17,6 @@ namespace velaria {
 // height it takes (under nine tenths), wider than the page or with transparent parts is
 // returned as it is: it would take more memory, or blend differently.
 QImage pagePicture(const QImage &picture, int scale);
-
-// Draws the whole page on a cleared surface of this scale.
-void drawPage(QPainter &painter, const PageContent &page, int scale);
 
 // A white surface of this scale with the page drawn on it, made in `surface`, whose memory is
 // used again when it already has the size: a page is some 26 MB, and fresh memory of that size

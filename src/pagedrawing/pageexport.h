@@ -6,8 +6,6 @@
 #include <QImage>
 #include <QRect>
 
-#include <utility>
-
 namespace velaria {
 
 // A page composed to leave the program: written out a row at a time, as a bitmap is, or whole.
@@ -27,9 +25,6 @@ public:
     BitmapRows bitmapRows();
     // That page whole, as composeSurface() makes it.
     const QImage &whole();
-
-    // The picture of the page composed last, whose memory the next picture may take.
-    QImage takePicture() { return std::exchange(m_picture, {}); }
 
 private:
     const quint32 *row(int y);

@@ -51,6 +51,27 @@ bool withinAllocationLimit(QSize size)
     return bytes <= limitMb * 1024.0 * 1024.0;
 }
 
+// The size to decode a picture stored at `stored` (before any turn; `turned` when its
+// orientation tag turns it a quarter) so that it is at least about `height` pixels high.
+QSize decodeSize(QSize stored, const QByteArray &format, bool turned, int height)
+{
+    const int uprightHeight = turned ? stored.width() : stored.height();
+    if (uprightHeight <= height)
+        return stored;
+    // A JPEG decodes fastest at a half, a quarter or an eighth of its size; the one that still
+    // leaves nine tenths of the height needed is close enough for the last smooth step.
+    if (format == "jpeg") {
+        for (int denominator : {8, 4, 2}) {
+            if (uprightHeight / denominator >= height * 9 / 10)
+                return {stored.width() / denominator, stored.height() / denominator};
+        }
+        return stored;
+    }
+    const double factor = static_cast<double>(height) / uprightHeight;
+    return {std::max(1, static_cast<int>(std::lround(stored.width() * factor))),
+            std::max(1, static_cast<int>(std::lround(stored.height() * factor)))};
+}
+
 // The picture turned as its orientation tag says, as Qt's reader turns it.
 QImage turned(const QImage &image, QImageIOHandler::Transformations transformation)
 {
@@ -105,7 +126,7 @@ LoadedPicture readPicture(const QString &path, int height)
     QSize decoded = stored;
     if (stored.isValid() && height > 0) {
         const bool turns = transformation & QImageIOHandler::TransformationRotate90;
-        const QSize wanted = PictureCache::decodeSize(stored, format, turns, height);
+        const QSize wanted = decodeSize(stored, format, turns, height);
         if (wanted != stored) {
             reader.setScaledSize(wanted);
             if (format == "jpeg")
@@ -198,25 +219,6 @@ QImage PictureCache::cached(const Key &key)
         }
     }
     return {};
-}
-
-QSize PictureCache::decodeSize(QSize stored, const QByteArray &format, bool turned, int height)
-{
-    const int uprightHeight = turned ? stored.width() : stored.height();
-    if (uprightHeight <= height)
-        return stored;
-    // A JPEG decodes fastest at a half, a quarter or an eighth of its size; the one that still
-    // leaves nine tenths of the height needed is close enough for the last smooth step.
-    if (format == "jpeg") {
-        for (int denominator : {8, 4, 2}) {
-            if (uprightHeight / denominator >= height * 9 / 10)
-                return {stored.width() / denominator, stored.height() / denominator};
-        }
-        return stored;
-    }
-    const double factor = static_cast<double>(height) / uprightHeight;
-    return {std::max(1, static_cast<int>(std::lround(stored.width() * factor))),
-            std::max(1, static_cast<int>(std::lround(stored.height() * factor)))};
 }
 
 LoadedPicture loadMonthPicture(PictureCache &cache, const QString &path)

@@ -46,10 +46,6 @@ public:
     // that moment.
     void readAhead(const QString &path, int height);
 
-    // The size to decode a picture stored at `stored` (before any turn; `turned` when its
-    // orientation tag turns it a quarter) so that it is at least about `height` pixels high.
-    static QSize decodeSize(QSize stored, const QByteArray &format, bool turned, int height);
-
 private:
     // A picture file as it was when read, and the height asked for.
     struct Key
