@@ -24,7 +24,7 @@ struct JpegFailure
 {
     jpeg_error_mgr manager;
     std::jmp_buf jump;
-    bool cutShort = false; // the data ended before the picture did
+    bool cutShort = false; // the coded data ended before the picture did
 };
 
 [[noreturn]] void giveUp(j_common_ptr info)
@@ -32,11 +32,13 @@ struct JpegFailure
     std::longjmp(reinterpret_cast<JpegFailure *>(info->err)->jump, 1);
 }
 
-// Of libjpeg's warnings only one matters here: the data ended early, and libjpeg made up the
-// rest of the picture. The others (bytes out of place) are not the user's concern.
+// Of libjpeg's warnings only one matters here: the coded data ended while the decoder still
+// needed some, and libjpeg made up the rest of the picture. Data that ends where only the end
+// marker is missing, after the last rows, warns of its end alone: the picture is whole. The
+// other warnings (bytes out of place) are not the user's concern.
 void noteWarning(j_common_ptr info, int level)
 {
-    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF)
+    if (level < 0 && info->err->msg_code == JWRN_HIT_MARKER)
         reinterpret_cast<JpegFailure *>(info->err)->cutShort = true;
 }
 

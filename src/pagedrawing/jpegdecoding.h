@@ -10,7 +10,7 @@ namespace velaria {
 struct DecodedJpeg
 {
     QImage image;          // null when libjpeg could not decode it
-    bool cutShort = false; // the data ended before the picture did
+    bool cutShort = false; // the coded data ended before the picture did
 };
 
 // The JPEG in `bytes`, in colour or grey, decoded at a half, a quarter or an eighth of its
@@ -21,7 +21,7 @@ struct DecodedJpeg
 // A null image when it cannot decode the data this way (a printing-ink JPEG, damaged data, a
 // picture whose pixels would take more than `byteLimit` bytes); the caller then reads it with
 // Qt's reader, which says why. Data that ends before the picture does is `cutShort`: libjpeg
-// would make up the rest.
+// would make up the rest. Data that lacks only its end marker is whole.
 DecodedJpeg decodeJpeg(const QByteArray &bytes, QSize wanted, qint64 byteLimit);
 
 } // namespace velaria

@@ -20,7 +20,7 @@ constexpr int BandRows = 32;
 bool drawnInBands(const QImage &picture, const QRect &target)
 {
     return picture.isNull() || target.isEmpty() ||
-           (picture.format() == QImage::Format_RGB32 && picture.size() != target.size() &&
+           (scalesPicture(picture) && picture.size() != target.size() &&
             picture.width() < 2 * target.width() && picture.height() < 2 * target.height());
 }
 
@@ -44,8 +44,8 @@ const QImage &ExportPage::whole()
 {
     if (m_bandedRows > 0) {
         fillPaper(m_surface, QRect(0, 0, m_surface.width(), m_bandedRows), m_target);
-        if (!m_target.isEmpty())
-            scalePicture(m_picture, m_surface, m_target);
+        if (!m_target.isEmpty() && !scalePicture(m_picture, m_surface, m_target))
+            drawPicture(m_surface, m_picture, m_target);
         m_bandedRows = 0;
     }
     return m_surface;
@@ -68,8 +68,8 @@ const quint32 *ExportPage::row(int y)
         m_bandTop = std::max(0, y - BandRows + 1);
         const QRect target = m_target.translated(0, -m_bandTop);
         fillPaper(m_band, m_band.rect(), target);
-        if (!m_target.isEmpty())
-            scalePicture(m_picture, m_band, target);
+        if (!m_target.isEmpty() && !scalePicture(m_picture, m_band, target))
+            drawPicture(m_band, m_picture, target);
         m_bandDrawn = true;
     }
     return reinterpret_cast<const quint32 *>(m_band.constScanLine(y - m_bandTop));

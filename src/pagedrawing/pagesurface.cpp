@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QTextLayout>
 
+#include <algorithm>
 #include <cmath>
 
 #include <pixman.h>
@@ -18,15 +19,38 @@ constexpr int TextGrid = 3;
 
 } // namespace
 
+namespace {
+
+// pixman works in 16.16 fixed point: coordinates, before and after its transform, stay under
+// this.
+constexpr int PixmanLimit = 32767;
+
+} // namespace
+
+bool scalesPicture(const QImage &picture)
+{
+    return picture.format() == QImage::Format_RGB32 && picture.width() < PixmanLimit &&
+           picture.height() < PixmanLimit;
+}
+
 // By pixman rather than Qt's painter, which spreads such a drawing over its own threads and waits
 // for them: a year's pages, composed on every core already, spent twice the processor time on it.
 bool scalePicture(const QImage &picture, QImage &surface, const QRect &target)
 {
-    if (picture.format() != QImage::Format_RGB32 ||
+    if (!scalesPicture(picture) || target.isEmpty() || target.height() >= PixmanLimit ||
         (surface.format() != QImage::Format_RGB32 &&
          surface.format() != QImage::Format_ARGB32_Premultiplied)) {
         return false;
     }
+    // Only the columns on the surface are drawn, from the first one: a panorama's target may
+    // start tens of thousands of pixels to the left, further than pixman counts. The columns
+    // left out go into the transform, as a shift of the source.
+    const int left = std::max(target.left(), 0);
+    const int right = std::min(target.right(), surface.width() - 1);
+    if (right < left)
+        return true;
+    const double scaleX = static_cast<double>(picture.width()) / target.width();
+    const double scaleY = static_cast<double>(picture.height()) / target.height();
     // The source is only read; pixman takes its memory as writable all the same.
     pixman_image_t *source = pixman_image_create_bits(
         PIXMAN_x8r8g8b8, picture.width(), picture.height(),
@@ -38,15 +62,15 @@ bool scalePicture(const QImage &picture, QImage &surface, const QRect &target)
         reinterpret_cast<uint32_t *>(surface.bits()), static_cast<int>(surface.bytesPerLine()));
     const bool made = source && destination;
     if (made) {
-        pixman_transform_t scale;
-        pixman_transform_init_scale(
-            &scale, pixman_double_to_fixed(static_cast<double>(picture.width()) / target.width()),
-            pixman_double_to_fixed(static_cast<double>(picture.height()) / target.height()));
-        pixman_image_set_transform(source, &scale);
+        pixman_transform_t transform;
+        pixman_transform_init_scale(&transform, pixman_double_to_fixed(scaleX),
+                                    pixman_double_to_fixed(scaleY));
+        transform.matrix[0][2] = pixman_double_to_fixed(scaleX * (left - target.left()));
+        pixman_image_set_transform(source, &transform);
         pixman_image_set_filter(source, PIXMAN_FILTER_BILINEAR, nullptr, 0);
         pixman_image_set_repeat(source, PIXMAN_REPEAT_PAD);
-        pixman_image_composite32(PIXMAN_OP_SRC, source, nullptr, destination, 0, 0, 0, 0,
-                                 target.x(), target.y(), target.width(), target.height());
+        pixman_image_composite32(PIXMAN_OP_SRC, source, nullptr, destination, 0, 0, 0, 0, left,
+                                 target.y(), right - left + 1, target.height());
     }
     if (source)
         pixman_image_unref(source);

@@ -51,12 +51,15 @@ private:
     QColor m_colour;
 };
 
+// Whether scalePicture() draws this picture: opaque, and within pixman's coordinates.
+bool scalesPicture(const QImage &picture);
+
 // Draws the opaque `picture` enlarged or reduced to `target` on `surface` with a bilinear
 // filter, as the painter's smooth drawing does, the source's edge pixels repeated outwards. The
 // part of `target` outside the surface is cut off: the rows of a taller surface may be drawn a
 // few at a time, with `target` moved up by each band's top. False when pixman cannot take
-// these formats; nothing is drawn then.
-bool scalePicture(const QImage &picture, QImage &surface, const QRect &target);
+// the picture or the surface; nothing is drawn then.
+[[nodiscard]] bool scalePicture(const QImage &picture, QImage &surface, const QRect &target);
 
 // The picture stretched over `target` on `surface`, which no painter holds: by scalePicture()
 // where it can, else by a painter as PageSurface::drawPicture() draws it. Nothing for a null

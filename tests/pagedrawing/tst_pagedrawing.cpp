@@ -275,6 +275,91 @@ private slots:
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"PAGINA.bmp"});
     }
 
+    void pictureKinds_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("drawn");
+        const auto encoded = [](const QImage &image, const char *format, bool progressive = false) {
+            QBuffer buffer;
+            QImageWriter writer(&buffer, format);
+            writer.setProgressiveScanWrite(progressive);
+            return buffer.open(QIODevice::WriteOnly) && writer.write(image) ? buffer.data()
+                                                                            : QByteArray();
+        };
+        const auto photo = [](int width, int height) {
+            QImage image(width, height, QImage::Format_RGB32);
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x)
+                    image.setPixel(x, y, qRgb(x * 7 % 256, y * 5 % 256, (x + y) % 256));
+            }
+            return image;
+        };
+        const QByteArray jpeg = encoded(photo(1200, 900), "jpeg");
+        const QByteArray exif = QByteArray::fromHex("ffe10022457869660000" // orientation 6
+                                                    "4d4d002a000000080001011200030000000100060000"
+                                                    "00000000");
+        QTest::newRow("panorama 39:1") << encoded(photo(3900, 100), "png") << true;
+        QTest::newRow("panorama 41:1") << encoded(photo(4100, 100), "png") << true;
+        QTest::newRow("panorama 200:1") << encoded(photo(20000, 100), "png") << true;
+        QTest::newRow("panorama past pixman's reach") << encoded(photo(33000, 100), "png") << true;
+        QTest::newRow("strip 1:200") << encoded(photo(10, 2000), "png") << true;
+        QTest::newRow("PNG") << encoded(photo(1200, 900), "png") << true;
+        QTest::newRow("JPEG without its end marker") << jpeg.chopped(2) << true;
+        QTest::newRow("JPEG cut inside its rows") << jpeg.chopped(3000) << false;
+        QTest::newRow("progressive") << encoded(photo(1600, 1200), "jpeg", true) << true;
+        QTest::newRow("turned by Exif") << jpeg.left(2) + exif + jpeg.mid(2) << true;
+        QTest::newRow("grey")
+            << encoded(photo(1200, 900).convertToFormat(QImage::Format_Grayscale8), "jpeg") << true;
+    }
+    // Whatever the picture, the page shows it whole or shows a white box, never what was there
+    // before: in the window, after a month with another picture, and in velaria-pagine's bitmap,
+    // after another page and as a thread's first. Its rows are a plain drawing of it within
+    // 40 dB; the rest of the page is the page without a picture.
+    void pictureKinds()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, drawn);
+        const QString path = m_folder.filePath("foto"), other = m_folder.filePath("altra.png");
+        QVERIFY(writeBytes(path, file) && QImage(900, 1200, QImage::Format_RGB32).save(other));
+        QImageReader reader(path);
+        reader.setAutoTransform(true);
+        const QImage picture = reader.read();
+        QVERIFY(!picture.isNull());
+        QImage expected(2188, 2940, QImage::Format_RGB32), plain = expected;
+        composeSurface({2027, 8, "", {}, {}}, CanvasScale, plain);
+        expected.fill(Qt::white);
+        const int width = qRound(picture.width() * 1600.0 / picture.height());
+        const QRect box = QRect((2188 - width) / 2, 67, width, 1600) & expected.rect();
+        if (drawn) {
+            QPainter painter(&expected);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(QRect((2188 - width) / 2, 67, width, 1600), picture);
+        }
+        PictureCache window = canvasPictureCache();
+        ComposedPage page;
+        composePage({2027, 7, "", {}, loadMonthPicture(window, other).image}, page);
+        composePage({2027, 8, "", {}, loadMonthPicture(window, path).image}, page);
+        ExportPage first, after;
+        after.compose({2027, 7, "", {}, readMonthPicture(other).image}, CanvasScale);
+        QVERIFY(saveBitmap(after.bitmapRows(), m_folder.filePath("prima.bmp")).isEmpty());
+        after.compose({2027, 8, "", {}, readMonthPicture(path).image}, CanvasScale);
+        first.compose({2027, 8, "", {}, readMonthPicture(path).image}, CanvasScale);
+        QVERIFY(saveBitmap(after.bitmapRows(), m_folder.filePath("dopo.bmp")).isEmpty());
+        const QImage pages[] = {page.canvas, QImage(m_folder.filePath("dopo.bmp")), first.whole()};
+        for (QImage made : pages) {
+            made.convertTo(QImage::Format_RGB32);
+            double squares = 1e-9;
+            for (int y = box.top(); y <= box.bottom(); ++y) {
+                for (int i = 4 * box.left(); i < 4 * box.right() + 4; ++i)
+                    squares += std::pow(made.constScanLine(y)[i] - expected.constScanLine(y)[i], 2);
+            }
+            QCOMPARE_GE(10 * std::log10(4 * 255 * 255.0 * box.width() * box.height() / squares),
+                        40);
+            QPainter(&made).drawImage(box.topLeft(), plain.copy(box));
+            QVERIFY(made == plain);
+        }
+    }
+
     void exportPages_data()
     {
         QTest::addColumn<QImage>("picture");
