@@ -113,141 +113,123 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QStringList>("added");
-        QTest::addColumn<int>("present");
-        QTest::addColumn<int>("skipped");
-        QTest::addColumn<QStringList>("said"); // in the message, with the counts
+        QTest::addColumn<QString>("said"); // the message from its count of lines present
         const auto event = [](const char *lines) {
             return QByteArray("BEGIN:VEVENT|UID:") + QByteArray::number(qHash(lines)) + '|' +
                    lines + "|END:VEVENT|";
         };
         QTest::newRow("Google Calendar")
-            << crlf("BEGIN:VCALENDAR|PRODID:-//Google Inc//Google Calendar 70.9054//EN|"
-                    "VERSION:2.0|CALSCALE:GREGORIAN|METHOD:PUBLISH|X-WR-TIMEZONE:Europe/Rome|" +
+            << crlf("BEGIN:VCALENDAR|PRODID:-//Google Inc//Google Calendar 70.9054//EN|" +
                     event("DTSTART;VALUE=DATE:19900504|DTEND;VALUE=DATE:19900505|RRULE:FREQ="
-                          "YEARLY|DESCRIPTION:|LOCATION:|STATUS:CONFIRMED|SUMMARY:Luca|"
-                          "TRANSP:TRANSPARENT") +
-                    event("DTSTART:20261210T180000Z|DTEND:20261210T190000Z|DESCRIPTION:|"
-                          "LOCATION:|SUMMARY:Riunione") +
+                          "YEARLY|DESCRIPTION:|LOCATION:|SUMMARY:Luca|TRANSP:TRANSPARENT") +
+                    event("DTSTART:20261210T180000Z|DESCRIPTION:|SUMMARY:Riunione") +
                     event("DTSTART;VALUE=DATE:20261224|DESCRIPTION:|SUMMARY:") + "END:VCALENDAR")
-            << QStringList{u"05/04 - Luca"_s} << 0 << 2
-            << QStringList{u"- 1 evento con orario\n- 1 evento senza titolo"_s};
+            << QStringList{u"05/04 - Luca"_s}
+            << u"Già presenti: 0.\nTralasciate: 2.\n- 1 evento con orario\n- 1 evento senza titolo"_s;
         QTest::newRow("Thunderbird, series that end")
-            << crlf("BEGIN:VCALENDAR|PRODID:-//Mozilla.org/NONSGML Mozilla Calendar V1.1//EN|"
-                    "VERSION:2.0|" +
+            << crlf("BEGIN:VCALENDAR|PRODID:-//Mozilla.org/NONSGML Mozilla Calendar V1.1//EN|" +
                     event("SUMMARY:Abbonamento|RRULE:FREQ=YEARLY;COUNT=7|DTSTART;VALUE=DATE:"
-                          "20200115|BEGIN:VALARM|ACTION:DISPLAY|TRIGGER:-P1D|DESCRIPTION:Avviso|"
-                          "END:VALARM") +
+                          "20200115|BEGIN:VALARM|ACTION:DISPLAY|TRIGGER:-P1D|END:VALARM") +
                     event("SUMMARY:Nozze|RRULE:FREQ=YEARLY;UNTIL=20261207|DTSTART;VALUE=DATE:"
                           "20101207|X-MOZ-GENERATION:2") +
                     event("SUMMARY:Corso|RRULE:FREQ=YEARLY;COUNT=9|DTSTART;VALUE=DATE:20190101") +
-                    event("SUMMARY:Palestra|RRULE:FREQ=WEEKLY;BYDAY=MO|DTSTART;VALUE=DATE:"
-                          "20260105") +
+                    event("SUMMARY:Palestra|RRULE:FREQ=WEEKLY|DTSTART;VALUE=DATE:20260105") +
                     event("SUMMARY:Sagra|DTSTART;VALUE=DATE:20250315") + "END:VCALENDAR")
-            << QStringList{u"12/07 - Nozze"_s, u"01/01 - Corso"_s} << 1 << 2
-            << QStringList{u"Tralasciate: 2.\n- 1 serie già terminata"_s, u"fine (nell"_s,
-                           u"senza fine): 2."_s};
+            << QStringList{u"12/07 - Nozze"_s, u"01/01 - Corso"_s}
+            << u"Già presenti: 1.\nTralasciate: 2.\n- 1 serie già terminata (con una data di fine "
+               u"passata)\n- 1 evento che si ripete in altro modo (settimanale, mensile, ogni due "
+               u"anni)\nAggiunte da serie che hanno una data di fine (nell'elenco si ripetono "
+               u"ogni anno, senza fine): 2."_s;
         QTest::newRow("Apple Calendar")
-            << crlf("BEGIN:VCALENDAR|VERSION:2.0|PRODID:-//Apple Inc.//macOS 14.2//EN|" +
-                    event("TRANSP:TRANSPARENT|DTEND;VALUE=DATE:20100913|X-APPLE-TRAVEL-ADVISORY-"
-                          "BEHAVIOR:AUTOMATIC|DTSTART;VALUE=DATE:20100912|RRULE:FREQ=YEARLY;"
-                          "INTERVAL=1|SUMMARY:Anniversario di Marco e Giu| lia|BEGIN:VALARM|"
-                          "TRIGGER:-PT15H|ACTION:AUDIO|ATTACH;VALUE=URI:Chord|END:VALARM") +
+            << crlf("BEGIN:VCALENDAR|PRODID:-//Apple Inc.//macOS 14.2//EN|" +
+                    event("DTEND;VALUE=DATE:20100913|X-APPLE-TRAVEL-ADVISORY-BEHAVIOR:AUTOMATIC|"
+                          "DTSTART;VALUE=DATE:20100912|RRULE:FREQ=YEARLY;INTERVAL=1|SUMMARY:"
+                          "Nozze di Marco e Giu| lia|BEGIN:VALARM|TRIGGER:-PT15H|END:VALARM") +
                     event("DTSTART;VALUE=DATE:20200301|RRULE:FREQ=YEARLY;UNTIL=20230228T230000Z|"
                           "SUMMARY:Corso") +
                     event("DTSTART;VALUE=DATE:20261225|SUMMARY:natale") +
                     "BEGIN:VTODO|UID:T|SUMMARY:Spesa|END:VTODO|END:VCALENDAR")
-            << QStringList{u"09/12 - Anniversario di Marco e Giulia"_s} << 1 << 2
-            << QStringList{
-                   u"- 1 serie già terminata (con una data di fine passata)\n- 1 attività"_s};
-        const char *birthday =
-            "DTSTART;TZID=W. Europe Standard Time:20110702T000000|DTEND;TZID=W."
-            " Europe Standard Time:20110703T000000|RRULE:FREQ=YEARLY;"
-            "BYMONTHDAY=2;BYMONTH=7|SUMMARY;LANGUAGE=it:Compleanno di Niccol\xF2";
+            << QStringList{u"09/12 - Nozze di Marco e Giulia"_s}
+            << u"Già presenti: 1.\nTralasciate: 2.\n- 1 serie già terminata (con una data di fine "
+               u"passata)\n- 1 attività (VTODO)"_s;
+        const char *birthday = "DTSTART;TZID=W. Europe Standard Time:20110702T000000|DTEND;TZID=W."
+                               " Europe Standard Time:20110703T000000|RRULE:FREQ=YEARLY;BYMONTH"
+                               "DAY=2;BYMONTH=7|SUMMARY;LANGUAGE=it:Compleanno di Niccol\xF2";
         QTest::newRow("Outlook in Windows-1252, an event twice")
-            << crlf("BEGIN:VCALENDAR|PRODID:-//Microsoft Corporation//Outlook 16.0 MIMEDIR//EN|"
-                    "VERSION:2.0|" +
-                    event(birthday) +
-                    event("DTSTART:20260801T000000|DTEND:20260801T000000|"
-                          "X-MICROSOFT-CDO-ALLDAYEVENT:TRUE|SUMMARY:Ferie") +
-                    event(birthday) +
-                    event("DTSTART:20260801T090000|DTEND:20260801T100000|X-MICROSOFT-CDO-"
-                          "ALLDAYEVENT:FALSE|SUMMARY:Dentista|DESCRIPTION:\\n") +
-                    "END:VCALENDAR")
-            << QStringList{u"07/02 - Compleanno di Niccolò"_s, u"08/01 - Ferie"_s} << 1 << 1
-            << QStringList{u"Già presenti: 1."_s, u"letto come Windows-1252"_s};
+            << crlf(
+                   "BEGIN:VCALENDAR|PRODID:-//Microsoft Corporation//Outlook 16.0 MIMEDIR//EN|" +
+                   event(birthday) +
+                   event("DTSTART:20260801T000000|X-MICROSOFT-CDO-ALLDAYEVENT:TRUE|SUMMARY:Ferie") +
+                   event(birthday) +
+                   event("DTSTART:20260801T090000|DTEND:20260801T100000|X-MICROSOFT-CDO-"
+                         "ALLDAYEVENT:FALSE|SUMMARY:Dentista|DESCRIPTION:\\n") +
+                   "END:VCALENDAR")
+            << QStringList{u"07/02 - Compleanno di Niccolò"_s, u"08/01 - Ferie"_s}
+            << u"Già presenti: 1.\nTralasciate: 1.\n- 1 evento con orario\nIl file non era in "
+               u"UTF-8: è stato letto come Windows-1252."_s;
         QTest::newRow("Nextcloud birthdays")
-            << crlf("BEGIN:VCALENDAR|VERSION:2.0|PRODID:-//Sabre//Sabre VObject 4.4.2//EN|" +
+            << crlf("BEGIN:VCALENDAR|PRODID:-//Sabre//Sabre VObject 4.4.2//EN|" +
                     event("SUMMARY:🎂 Marta (1984)|DTSTART;VALUE=DATE:19840229|DTEND;VALUE=DATE:"
                           "19840301|RRULE:FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1") +
                     event("SUMMARY:🎂 Anna|DTSTART;VALUE=DATE:19701213|RRULE:FREQ=YEARLY") +
                     event("SUMMARY:Rotto|DTSTART;VALUE=DATE:19701213|RRULE:FREQ=FORTNIGHTLY") +
                     "END:VCALENDAR")
-            << QStringList{u"02/29 - 🎂 Marta (1984)"_s, u"12/13 - 🎂 Anna"_s} << 0 << 1
-            << QStringList{u"- 1 evento illeggibile"_s,
-                           u"ricorrenza (il calendario mostra solo l'ultima riga di ogni "
-                           u"giorno): 1, come 12/13 - 🎂 Anna."_s};
+            << QStringList{u"02/29 - 🎂 Marta (1984)"_s, u"12/13 - 🎂 Anna"_s}
+            << u"Già presenti: 0.\nTralasciate: 1.\n- 1 evento illeggibile\nRighe aggiunte in un "
+               u"giorno che ha già una ricorrenza (il calendario mostra solo l'ultima riga di "
+               u"ogni giorno): 1, come 12/13 - 🎂 Anna."_s;
         QTest::newRow("Google Contacts, vCard 3.0")
             << crlf("BEGIN:VCARD|VERSION:3.0|FN:Luca Rossi|N:Rossi;Luca;;;|BDAY:1990-05-04|"
                     "item1.X-ABDATE:2015-06-20|item1.X-ABLabel:_$!<Anniversary>!$_|END:VCARD|"
-                    "BEGIN:VCARD|VERSION:3.0|FN:Chiara|N:;Chiara;;;|item2.BDAY:--1103|END:VCARD|"
-                    "BEGIN:VCARD|VERSION:3.0|FN:Idraulico|TEL;TYPE=CELL:+39 333 1234567|"
-                    "END:VCARD|")
+                    "BEGIN:VCARD|VERSION:3.0|N:;Chiara;;;|FN:Chiara|item2.BDAY:--1103|END:VCARD|"
+                    "BEGIN:VCARD|VERSION:3.0|FN:Idraulico|TEL;TYPE=CELL:+39 333 12345|END:VCARD|")
             << QStringList{u"05/04 - Compleanno di Luca Rossi"_s, u"11/03 - Compleanno di Chiara"_s}
-            << 0 << 0
-            << QStringList{u"Tralasciate: 0.\nContatti senza compleanno né anniversario: 1."_s};
+            << u"Già presenti: 0.\nTralasciate: 0.\nContatti senza compleanno né anniversario: 1."_s;
         QTest::newRow("Apple Contacts, vCard 3.0")
-            << crlf("BEGIN:VCARD|VERSION:3.0|PRODID:-//Apple Inc.//macOS 14.2//EN|N:Verdi;Giulia"
-                    ";;;|FN:Giulia Verdi|BDAY;X-APPLE-OMIT-YEAR=1604;VALUE=date:1604-09-12|"
-                    "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQ|  AAAQABAAD|END:VCARD|"
-                    "BEGIN:VCARD|VERSION:3.0|N:D'Amico;Marco;;;|FN:Marco D'Amico\\, jr.|"
+            << crlf("BEGIN:VCARD|VERSION:3.0|N:Verdi;Giulia;;;|FN:Giulia Verdi|BDAY;X-APPLE-OMIT-"
+                    "YEAR=1604;VALUE=date:1604-09-12|PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQ|"
+                    "  AAAQABAAD|END:VCARD|BEGIN:VCARD|VERSION:3.0|FN:Marco D'Amico\\, jr.|"
                     "BDAY;VALUE=date:1975-05-20T00:00:00Z|END:VCARD|")
             << QStringList{u"09/12 - Compleanno di Giulia Verdi"_s,
                            u"05/20 - Compleanno di Marco D'Amico, jr."_s}
-            << 0 << 0 << QStringList{u"aggiunte all'elenco: 2"_s};
+            << u"Già presenti: 0.\nTralasciate: 0."_s;
         QTest::newRow("Thunderbird, vCard 4.0")
-            << crlf("BEGIN:VCARD|VERSION:4.0|FN:Paola|  Neri|N:Neri;Paola;;;|BDAY;VALUE=DATE:"
-                    "19850612|ANNIVERSARY:20100912|END:VCARD|BEGIN:VCARD|VERSION:4.0|FN:Pino|"
-                    "BDAY;VALUE=text:circa 1930|END:VCARD|BEGIN:VCARD|VERSION:4.0|FN:Lia|"
-                    "BDAY:--0230|END:VCARD|")
+            << crlf("BEGIN:VCARD|VERSION:4.0|FN:Paola|  Neri|BDAY;VALUE=DATE:19850612|ANNIVERSARY"
+                    ":20100912|END:VCARD|BEGIN:VCARD|VERSION:4.0|FN:Pino|BDAY;VALUE=text:circa 1930"
+                    "|END:VCARD|BEGIN:VCARD|VERSION:4.0|FN:Lia|BDAY:--0230|END:VCARD|")
             << QStringList{u"06/12 - Compleanno di Paola Neri"_s,
                            u"09/12 - Anniversario di Paola Neri"_s}
-            << 0 << 2
-            << QStringList{u"- 1 data scritta come testo (VALUE=text)\n- 1 data illeggibile"_s};
+            << u"Già presenti: 0.\nTralasciate: 2.\n- 1 data scritta come testo (VALUE=text)\n- 1 "
+               u"data illeggibile"_s;
         QTest::newRow("phone, vCard 2.1 with BOM")
             << crlf("\xEF\xBB\xBF"
                     "BEGIN:VCARD|VERSION:2.1|N;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=46=61=62"
                     "=62=72=69;=4E=69=63=63=6F=6C=C3=B2;;;|FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINT"
                     "ABLE:=4E=69=63=63=6F=6C=C3=B2=20=46=61=62=62=72=69=20=E2=80=93=20=|=6C=61=76"
-                    "=6F=72=6F|BDAY:1975-02-17|END:VCARD|BEGIN:VCARD|VERSION:2.1|N:;;;;|"
-                    "TEL;CELL:3331234567|BDAY:1999-04-01|END:VCARD|BEGIN:VCARD|VERSION:2.1|"
-                    "N:Rossi;Luca;;;|BDAY:19900504|END:VCARD|")
+                    "=6F=72=6F|BDAY:1975-02-17|END:VCARD|BEGIN:VCARD|VERSION:2.1|N:;;;;|TEL;CELL:"
+                    "3331234567|BDAY:1999-04-01|END:VCARD|BEGIN:VCARD|VERSION:2.1|N:Rossi;Luca;;;|"
+                    "BDAY:19900504|END:VCARD|")
             << QStringList{u"02/17 - Compleanno di Niccolò Fabbri – lavoro"_s,
                            u"05/04 - Compleanno di Luca Rossi"_s}
-            << 0 << 1 << QStringList{u"- 1 data di un contatto senza nome"_s};
+            << u"Già presenti: 0.\nTralasciate: 1.\n- 1 data di un contatto senza nome"_s;
         QTest::newRow("Outlook, vCard 2.1 in Windows-1252")
             << crlf("BEGIN:VCARD|VERSION:2.1|N:Bianchi;Marta|BDAY:19800229|END:VCARD|BEGIN:VCARD|"
                     "VERSION:2.1|N;LANGUAGE=it:Forl\xEC;Gianni|FN:Gianni Forl\xEC|BDAY:19671024|"
                     "END:VCARD|")
             << QStringList{u"02/29 - Compleanno di Marta Bianchi"_s,
                            u"10/24 - Compleanno di Gianni Forlì"_s}
-            << 0 << 0 << QStringList{u"letto come Windows-1252"_s};
+            << u"Tralasciate: 0.\nIl file non era in UTF-8: è stato letto come Windows-1252."_s;
     }
 
     void filesOfOtherPrograms()
     {
         QFETCH(QByteArray, file);
         QFETCH(QStringList, added);
-        QFETCH(int, present);
-        QFETCH(int, skipped);
-        QFETCH(QStringList, said);
+        QFETCH(QString, said);
         const RecurrenceImport result =
             readAs(file, {u"12/13 - <v>Compleanno di Anna"_s, u"03/15 - Sagra"_s});
-        QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
         QCOMPARE(result.added, added);
-        QCOMPARE(std::pair(result.alreadyPresent, result.skipped), std::pair(present, skipped));
-        const QString report = importReport(result);
-        for (const QString &words : said)
-            QVERIFY2(report.contains(words), qPrintable(report));
+        QVERIFY2(importReport(result).endsWith(said), qPrintable(importReport(result)));
     }
 
     void badFilesChangeNothing_data()
