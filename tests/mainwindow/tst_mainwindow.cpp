@@ -260,30 +260,25 @@ void TestMainWindow::recurrenceEditor()
 
 void TestMainWindow::importedBirthdaysAreSavedByTheUser_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("action");
-    QTest::newRow("calendar") << "compleanni.ics"
+    QTest::addColumn<QByteArray>("file");
+    QTest::newRow("calendar") << "importaIcs"
                               << QByteArray(
-                                     "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//prova//IT\r\n"
-                                     "BEGIN:VEVENT\r\nUID:1\r\nDTSTART;VALUE=DATE:19900504\r\n"
-                                     "RRULE:FREQ=YEARLY\r\nSUMMARY:Luca\r\nEND:VEVENT\r\n"
-                                     "BEGIN:VEVENT\r\nUID:2\r\nDTSTART:20260504T090000Z\r\n"
-                                     "SUMMARY:Riunione\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n")
-                              << "importaIcs";
-    QTest::newRow("contacts") << "rubrica.vcf"
+                                     "BEGIN:VCALENDAR\nBEGIN:VEVENT\nDTSTART;VALUE=DATE:"
+                                     "19900504\nRRULE:FREQ=YEARLY\nSUMMARY:Luca\nEND:VEVENT\n"
+                                     "BEGIN:VEVENT\nDTSTART:20260504T090000Z\nSUMMARY:"
+                                     "Riunione\nEND:VEVENT\nEND:VCALENDAR\n");
+    QTest::newRow("contacts") << "importaVcf"
                               << QByteArray("BEGIN:VCARD\nVERSION:3.0\nFN:Luca\nBDAY:--0504\n"
                                             "END:VCARD\nBEGIN:VCARD\nVERSION:3.0\nFN:Ugo\n"
-                                            "BDAY;VALUE=text:maggio\nEND:VCARD\n")
-                              << "importaVcf";
+                                            "BDAY;VALUE=text:maggio\nEND:VCARD\n");
 }
 
 void TestMainWindow::importedBirthdaysAreSavedByTheUser()
 {
-    QFETCH(QString, name);
-    QFETCH(QByteArray, file);
     QFETCH(QString, action);
-    const QString path = m_folder->filePath(name);
+    QFETCH(QByteArray, file);
+    const QString path = m_folder->filePath(QStringLiteral("file.") + action.right(3).toLower());
     QVERIFY(writeBytes(path, file));
     start(QDate(2026, 5, 1));
     const QByteArray before = readBytes(m_folder->filePath(QStringLiteral("Ricorrenze.txt")));
