@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             std::abort();
     }
     // A file that fails adds nothing; a calendar written from what was read reads back whole.
-    const RecurrenceImport again = importRecurrences(exportRecurrences(imported.added, 2024).ics, {});
+    const RecurrenceImport again =
+        importRecurrences(exportRecurrences(imported.added, 2024).ics, {});
     if ((!imported.error.isEmpty() && !imported.added.isEmpty()) || !again.error.isEmpty())
         std::abort();
     return 0;
