@@ -12,6 +12,7 @@
 #include <QStringDecoder>
 
 #include <array>
+#include <cctype>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -98,12 +99,11 @@ QList<QByteArray> contentLines(const QByteArray &bytes)
 
 QByteArray fromQuotedPrintable(const QByteArray &value)
 {
+    const auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
     QByteArray bytes;
     for (qsizetype i = 0; i < value.size(); ++i) {
-        bool ok = false;
-        const int code = value[i] == '=' ? value.mid(i + 1, 2).toInt(&ok, 16) : 0;
-        if (ok && i + 2 < value.size()) {
-            bytes += static_cast<char>(code);
+        if (value[i] == '=' && i + 2 < value.size() && hex(value[i + 1]) && hex(value[i + 2])) {
+            bytes += static_cast<char>(value.mid(i + 1, 2).toInt(nullptr, 16));
             i += 2;
         } else {
             bytes += value[i];
@@ -208,8 +208,10 @@ RecurrenceImport importBirthdays(const QByteArray &vcf, const QStringList &exist
         const std::optional<Property> property = parseProperty(line);
         if (!property)
             continue;
-        const QByteArray value = property->value.trimmed().toUpper();
-        if (property->name == "BEGIN" && value == "VCARD") {
+        const auto cardBoundary = [&property](const char *name) {
+            return property->name == name && property->value.trimmed().toUpper() == "VCARD";
+        };
+        if (cardBoundary("BEGIN")) {
             card.emplace();
         } else if (!card) {
             continue;
@@ -221,7 +223,7 @@ RecurrenceImport importBirthdays(const QByteArray &vcf, const QStringList &exist
             card->dates.append({u"Compleanno di "_s, *property});
         } else if (property->name == "ANNIVERSARY" || property->name == "X-ANNIVERSARY") {
             card->dates.append({u"Anniversario di "_s, *property});
-        } else if (property->name == "END" && value == "VCARD") {
+        } else if (cardBoundary("END")) {
             const QString name = cardName(*card);
             withoutDates += card->dates.isEmpty();
             for (const auto &[what, date] : std::as_const(card->dates)) {
