@@ -1,7 +1,8 @@
 // The vCard reader is the program's own: no Qt 6 vCard library is packaged for Debian 12, and
 // the program needs only the names and two dates of a card. It reads the forms address books
-// and phones write: folded lines, groups ("item1.BDAY"), vCard 2.1's quoted-printable values
-// and charsets, 3.0 and 4.0's escapes and dates without a year.
+// and phones write: folded lines, groups ("item1.BDAY", Apple's anniversary as a date whose
+// group has the label "_$!<Anniversary>!$_"), vCard 2.1's quoted-printable values and
+// charsets, 3.0 and 4.0's escapes and dates without a year.
 #include "vcard.h"
 
 #include "recurrences.h"
@@ -11,6 +12,7 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <optional>
@@ -29,10 +31,15 @@ constexpr std::array<std::pair<const char *, const char *>, SkipCount> Reasons =
     {"data di un contatto senza nome", "date di contatti senza nome"},
 }};
 
+// Besides vCard 4.0's own, as Evolution and KAddressBook write an anniversary.
+const QList<QByteArray> AnniversaryNames = {
+    "ANNIVERSARY", "X-ANNIVERSARY", "X-EVOLUTION-ANNIVERSARY", "X-KADDRESSBOOK-X-ANNIVERSARY"};
+
 // One content line, "group.NAME;PARAMETER=x;PARAMETER:value"; name and parameters in upper
 // case, without the group.
 struct Property
 {
+    QByteArray group;
     QByteArray name;
     QList<QByteArray> parameters;
     QByteArray value;
@@ -64,7 +71,8 @@ std::optional<Property> parseProperty(const QByteArray &line)
             QList<QByteArray> head = line.left(i).toUpper().split(';');
             Property property;
             property.name = head.takeFirst().trimmed();
-            property.name.remove(0, property.name.lastIndexOf('.') + 1);
+            property.group = property.name.left(property.name.lastIndexOf('.') + 1);
+            property.name.remove(0, property.group.size());
             property.parameters = head;
             property.value = line.mid(i + 1);
             return property;
@@ -162,6 +170,8 @@ struct Card
     QString formattedName;
     QStringList nameParts;                     // family, given, additional, prefixes, suffixes
     QList<std::pair<QString, Property>> dates; // "Compleanno di " or "Anniversario di "
+    QList<Property> labelledDates;             // Apple's, named by the label of their group
+    QList<Property> labels;
 };
 
 QString cardName(const Card &card)
@@ -221,9 +231,18 @@ RecurrenceImport importBirthdays(const QByteArray &vcf, const QStringList &exist
             card->nameParts = textParts(valueText(*property, utf8File));
         } else if (property->name == "BDAY") {
             card->dates.append({u"Compleanno di "_s, *property});
-        } else if (property->name == "ANNIVERSARY" || property->name == "X-ANNIVERSARY") {
+        } else if (AnniversaryNames.contains(property->name)) {
             card->dates.append({u"Anniversario di "_s, *property});
+        } else if (property->name == "X-ABDATE" && !property->group.isEmpty()) {
+            card->labelledDates.append(*property);
+        } else if (property->name == "X-ABLABEL") {
+            card->labels.append(*property);
         } else if (cardBoundary("END")) {
+            for (const Property &date : std::as_const(card->labelledDates)) {
+                const auto label = std::ranges::find(card->labels, date.group, &Property::group);
+                if (label != card->labels.end() && label->value.contains("<Anniversary>"))
+                    card->dates.append({u"Anniversario di "_s, date});
+            }
             const QString name = cardName(*card);
             withoutDates += card->dates.isEmpty();
             for (const auto &[what, date] : std::as_const(card->dates)) {

@@ -180,10 +180,13 @@ private slots:
                u"ogni giorno): 1, come 12/13 - 🎂 Anna."_s;
         QTest::newRow("Google Contacts, vCard 3.0")
             << crlf("BEGIN:VCARD|VERSION:3.0|FN:Luca Rossi|N:Rossi;Luca;;;|BDAY:1990-05-04|"
-                    "item1.X-ABDATE:2015-06-20|item1.X-ABLabel:_$!<Anniversary>!$_|END:VCARD|"
-                    "BEGIN:VCARD|VERSION:3.0|N:;Chiara;;;|FN:Chiara|item2.BDAY:--1103|END:VCARD|"
+                    "item1.X-ABDATE:2015-06-20|item1.X-ABLabel:_$!<Anniversary>!$_|item2.X-ABDATE:"
+                    "2001-01-02|item2.X-ABLabel:Laurea|END:VCARD|"
+                    "BEGIN:VCARD|VERSION:3.0|N:;Chiara;;;|FN:Chiara|item3.BDAY:--1103|END:VCARD|"
                     "BEGIN:VCARD|VERSION:3.0|FN:Idraulico|TEL;TYPE=CELL:+39 333 12345|END:VCARD|")
-            << QStringList{u"05/04 - Compleanno di Luca Rossi"_s, u"11/03 - Compleanno di Chiara"_s}
+            << QStringList{u"05/04 - Compleanno di Luca Rossi"_s,
+                           u"06/20 - Anniversario di Luca Rossi"_s,
+                           u"11/03 - Compleanno di Chiara"_s}
             << u"Già presenti: 0.\nTralasciate: 0.\nContatti senza compleanno né anniversario: 1."_s;
         QTest::newRow("Apple Contacts, vCard 3.0")
             << crlf("BEGIN:VCARD|VERSION:3.0|N:Verdi;Giulia;;;|FN:Giulia Verdi|BDAY;X-APPLE-OMIT-"
