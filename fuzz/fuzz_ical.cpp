@@ -11,14 +11,15 @@ using namespace velaria;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
-    const IcsImport imported = importRecurrences(bytes, {});
+    const RecurrenceImport imported = importRecurrences(bytes, {});
     RecurrenceTable table;
     for (const QString &line : imported.added) {
         if (!table.readLine(line))
             std::abort();
     }
     // A file that fails adds nothing; a calendar written from what was read reads back whole.
-    const IcsImport again = importRecurrences(exportRecurrences(imported.added, 2024).ics, {});
+    const RecurrenceImport again =
+        importRecurrences(exportRecurrences(imported.added, 2024).ics, {});
     if ((!imported.error.isEmpty() && !imported.added.isEmpty()) || !again.error.isEmpty())
         std::abort();
     return 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "recurrenceimport.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QStringList>
@@ -24,28 +26,22 @@ struct IcsExport
 // One all-day yearly event for each day of the recurrence table made from `recurrenceLines`,
 // starting in `fromYear` (29 February in the first leap year from then, repeating in leap
 // years only); the tag's colour becomes the event's COLOR. With `holidayYears` (first, last)
-// also the national holidays of those years, one event each. The UIDs depend only on the
+// also the national holidays of those years, one event each, but those that a recurrence
+// naming the holiday already brings. The UIDs depend only on the
 // date and the text, so a file exported again updates the events it added before.
 IcsExport exportRecurrences(const QStringList &recurrenceLines, int fromYear,
                             std::optional<std::pair<int, int>> holidayYears = std::nullopt,
                             const QDateTime &stamp = QDateTime::currentDateTimeUtc());
 
 // The national holidays of `year` and the recurrences on their dates of that year, as single
-// all-day events.
+// all-day events; a recurrence that names the day's holiday is the holiday.
 QByteArray yearCalendar(int year, const QStringList &recurrenceLines,
                         const QDateTime &stamp = QDateTime::currentDateTimeUtc());
 
-struct IcsImport
-{
-    QStringList added;      // new lines "MM/DD - text", in the order of the file
-    int alreadyPresent = 0; // events already among the lines, or national holidays
-    int skipped = 0;        // events the calendar cannot hold; the reasons say which
-    QStringList reasons;    // Italian, one for each kind of event skipped
-    QString error;          // Italian; when set nothing was read
-};
-
-// The all-day events of an iCalendar file that happen once or every year, as recurrence
-// lines (the COLOR back as the tag) not yet among `existingLines`.
-IcsImport importRecurrences(const QByteArray &ics, const QStringList &existingLines);
+// The events of an iCalendar file that last whole days and happen once or every year, as
+// recurrence lines (the COLOR back as the tag) not yet among `existingLines`. A series whose
+// last day is before `today` is skipped. A file that is not UTF-8 is read as Windows-1252.
+RecurrenceImport importRecurrences(const QByteArray &ics, const QStringList &existingLines,
+                                   const QDate &today = QDate::currentDate());
 
 } // namespace velaria

@@ -11,6 +11,7 @@
 #include "recurrenceeditor.h"
 #include "textfile.h"
 #include "twips.h"
+#include "vcard.h"
 #include "windowplacement.h"
 
 #include <QApplication>
@@ -303,6 +304,10 @@ void MainWindow::buildMenu()
     QAction *importIcs = recurrences->addAction(QStringLiteral("I&mporta da iCalendar (.ics)…"));
     importIcs->setObjectName(QStringLiteral("importaIcs"));
     connect(importIcs, &QAction::triggered, this, &MainWindow::importCalendar);
+    QAction *importVcf =
+        recurrences->addAction(QStringLiteral("Importa &compleanni dai contatti (.vcf)…"));
+    importVcf->setObjectName(QStringLiteral("importaVcf"));
+    connect(importVcf, &QAction::triggered, this, &MainWindow::importContacts);
 
     QAction *pages = bar->addAction(QStringLiteral("&Pagina di creazione e stampa"));
     pages->setObjectName(QStringLiteral("CreaCale"));
@@ -481,37 +486,47 @@ void MainWindow::exportCalendar()
 
 void MainWindow::importCalendar()
 {
-    const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Importa da iCalendar"), documentsFolder(),
-        QStringLiteral("Calendari iCalendar (*.ics);;Tutti i file (*)"), nullptr,
-        QFileDialog::DontUseNativeDialog);
+    importLines(QStringLiteral("Importa da iCalendar"),
+                QStringLiteral("Calendari iCalendar (*.ics);;Tutti i file (*)"), IcsByteLimit,
+                [this](const QByteArray &bytes, const QStringList &lines) {
+                    return importRecurrences(bytes, lines, m_state.today());
+                });
+}
+
+void MainWindow::importContacts()
+{
+    importLines(QStringLiteral("Importa compleanni dai contatti"),
+                QStringLiteral("Contatti vCard (*.vcf *.vcard);;Tutti i file (*)"), VcfByteLimit,
+                importBirthdays);
+}
+
+void MainWindow::importLines(
+    const QString &title, const QString &filter, qsizetype byteLimit,
+    const std::function<RecurrenceImport(const QByteArray &, const QStringList &)> &read)
+{
+    const QString path = QFileDialog::getOpenFileName(this, title, documentsFolder(), filter,
+                                                      nullptr, QFileDialog::DontUseNativeDialog);
     if (path.isEmpty())
         return;
     QFile file(path);
-    IcsImport imported;
+    RecurrenceImport imported;
     if (!file.open(QIODevice::ReadOnly)) {
         imported.error = QStringLiteral("Impossibile leggere il file \"%1\": %2")
                              .arg(QDir::toNativeSeparators(path), file.errorString());
     } else {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        imported = importRecurrences(file.read(IcsByteLimit + 1), m_editor->lines());
+        // One byte more than is read says that the file is too large.
+        imported = read(file.read(byteLimit + 1), m_editor->lines());
         QApplication::restoreOverrideCursor();
     }
     if (!imported.error.isEmpty()) {
-        QMessageBox::warning(this, QStringLiteral("Importa da iCalendar"), imported.error);
+        QMessageBox::warning(this, title, imported.error);
         return;
     }
     // The lines go into the editor's list; the file changes only when the user saves.
-    m_editor->addLines(imported.added);
+    m_editor->addImportedLines(imported.added);
     openRecurrenceEditor();
-    QString report = QStringLiteral("Ricorrenze aggiunte all'elenco: %1 (salvare per "
-                                    "conservarle).\nGià presenti: %2.\nTralasciate: %3.")
-                         .arg(imported.added.size())
-                         .arg(imported.alreadyPresent)
-                         .arg(imported.skipped);
-    for (const QString &reason : imported.reasons)
-        report += QStringLiteral("\n- ") + reason;
-    QMessageBox::information(this, QStringLiteral("Importa da iCalendar"), report);
+    QMessageBox::information(this, title, importReport(imported));
 }
 
 void MainWindow::openSite()

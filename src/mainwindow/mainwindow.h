@@ -1,10 +1,13 @@
 #pragma once
 
 #include "monthview.h"
+#include "recurrenceimport.h"
 #include "webwindowlauncher.h"
 
 #include <QMainWindow>
 #include <QPointer>
+
+#include <functional>
 
 class QLabel;
 class QTimer;
@@ -63,6 +66,11 @@ private:
     void openRecurrenceFile();
     void exportCalendar();
     void importCalendar();
+    void importContacts();
+    // Reads a file chosen by the user into the editor's list and tells what came of it.
+    void importLines(
+        const QString &title, const QString &filter, qsizetype byteLimit,
+        const std::function<RecurrenceImport(const QByteArray &, const QStringList &)> &read);
     void openSite();
 
     CalendarState &m_state;

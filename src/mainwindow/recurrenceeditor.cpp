@@ -170,8 +170,10 @@ void RecurrenceEditor::setLines(const QStringList &lines)
         m_list->addItem(lineItem(line));
 }
 
-void RecurrenceEditor::addLines(const QStringList &lines)
+void RecurrenceEditor::addImportedLines(const QStringList &lines)
 {
+    if (!m_beforeImport)
+        m_beforeImport = this->lines();
     for (const QString &line : lines)
         insertSorted(line);
 }
@@ -236,6 +238,7 @@ bool RecurrenceEditor::save()
                                  .arg(error));
         return false;
     }
+    m_beforeImport.reset();
     return true;
 }
 
@@ -252,6 +255,8 @@ void RecurrenceEditor::closeEditor(bool saveFirst)
 {
     if (saveFirst)
         save();
+    else if (m_beforeImport)
+        setLines(*std::exchange(m_beforeImport, std::nullopt));
     hide();
     emit closed();
 }

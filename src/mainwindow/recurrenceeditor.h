@@ -3,6 +3,8 @@
 #include <QGroupBox>
 #include <QStringList>
 
+#include <optional>
+
 class QComboBox;
 class QLineEdit;
 class QListWidget;
@@ -22,8 +24,9 @@ public:
     explicit RecurrenceEditor(CalendarState &state, QWidget *parent = nullptr);
 
     void setLines(const QStringList &lines);
-    // Adds lines to the list in their sorted places; nothing is saved until the user saves.
-    void addLines(const QStringList &lines);
+    // Adds imported lines to the list in their sorted places; nothing is saved until the user
+    // saves, and "Esci senza salvare" gives back the list as it was before the import.
+    void addImportedLines(const QStringList &lines);
     QStringList lines() const;
 
     // Adds the line of the three boxes; false when they do not make one.
@@ -51,6 +54,7 @@ private:
     QLineEdit *m_monthBox = nullptr;
     QLineEdit *m_dayBox = nullptr;
     QLineEdit *m_textBox = nullptr;
+    std::optional<QStringList> m_beforeImport; // since the last save
 };
 
 } // namespace velaria

@@ -38,6 +38,7 @@ private slots:
     void dayColours();
     void dayInformation();
     void recurrenceEditor();
+    void importedBirthdaysAreSavedByTheUser_data();
     void importedBirthdaysAreSavedByTheUser();
     void unreadableRecurrencesAreKept();
     void todayFollowsTheClock();
@@ -257,36 +258,60 @@ void TestMainWindow::recurrenceEditor()
     QVERIFY(countColour(grid->grab().toImage(), grid->cellRect(9), QColor(255, 128, 0)) > 10);
 }
 
+void TestMainWindow::importedBirthdaysAreSavedByTheUser_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QByteArray>("file");
+    QTest::newRow("calendar") << "importaIcs"
+                              << QByteArray(
+                                     "BEGIN:VCALENDAR\nBEGIN:VEVENT\nDTSTART;VALUE=DATE:"
+                                     "19900504\nRRULE:FREQ=YEARLY\nSUMMARY:Luca\nEND:VEVENT\n"
+                                     "BEGIN:VEVENT\nDTSTART:20260504T090000Z\nSUMMARY:"
+                                     "Riunione\nEND:VEVENT\nEND:VCALENDAR\n");
+    QTest::newRow("contacts") << "importaVcf"
+                              << QByteArray("BEGIN:VCARD\nVERSION:3.0\nFN:Luca\nBDAY:--0504\n"
+                                            "END:VCARD\nBEGIN:VCARD\nVERSION:3.0\nFN:Ugo\n"
+                                            "BDAY;VALUE=text:maggio\nEND:VCARD\n");
+}
+
 void TestMainWindow::importedBirthdaysAreSavedByTheUser()
 {
-    const QString ics = m_folder->filePath(QStringLiteral("compleanni.ics"));
-    QVERIFY(writeBytes(ics, "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//prova//IT\r\n"
-                            "BEGIN:VEVENT\r\nUID:1\r\nDTSTART;VALUE=DATE:19900504\r\n"
-                            "RRULE:FREQ=YEARLY\r\nSUMMARY:Luca\r\nEND:VEVENT\r\n"
-                            "BEGIN:VEVENT\r\nUID:2\r\nDTSTART:20260504T090000Z\r\n"
-                            "SUMMARY:Riunione\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n"));
+    QFETCH(QString, action);
+    QFETCH(QByteArray, file);
+    const QString path = m_folder->filePath(QStringLiteral("file.") + action.right(3).toLower());
+    QVERIFY(writeBytes(path, file));
     start(QDate(2026, 5, 1));
     const QByteArray before = readBytes(m_folder->filePath(QStringLiteral("Ricorrenze.txt")));
-    QString report;
-    answerNextModal([ics, &report](QWidget *dialog) {
-        if (auto *files = qobject_cast<QFileDialog *>(dialog))
-            files->selectFile(ics);
-        static_cast<QDialog *>(dialog)->accept();
-        answerNextModal([&report](QWidget *box) {
-            report = qobject_cast<QMessageBox *>(box) ? qobject_cast<QMessageBox *>(box)->text()
-                                                      : QString();
-            box->close();
+    auto *list = control<QListWidget>(QStringLiteral("List1"));
+    const auto import = [&] {
+        QString report;
+        answerNextModal([path, &report](QWidget *dialog) {
+            if (auto *files = qobject_cast<QFileDialog *>(dialog))
+                files->selectFile(path);
+            static_cast<QDialog *>(dialog)->accept();
+            answerNextModal([&report](QWidget *box) {
+                report = qobject_cast<QMessageBox *>(box) ? qobject_cast<QMessageBox *>(box)->text()
+                                                          : QString();
+                box->close();
+            });
         });
-    });
-    m_window->menuBar()->findChild<QAction *>(QStringLiteral("importaIcs"))->trigger();
-    QTRY_VERIFY(report.contains(u"aggiunte all'elenco: 1"));
-    QVERIFY(report.contains(u"Tralasciate: 1"));
+        m_window->menuBar()->findChild<QAction *>(action)->trigger();
+        QTRY_VERIFY(report.contains(u"aggiunte all'elenco: 1"));
+        QVERIFY2(report.contains(u"Tralasciate: 1"), qPrintable(report));
+        QCOMPARE(list->count(), 3);
+    };
+    import();
+    // Leaving without saving takes the import back.
+    control<QPushButton>(QStringLiteral("Command6"))->click();
+    QCOMPARE(list->count(), 2);
+    import();
     // Nothing is written until the user saves.
     QCOMPARE(readBytes(m_folder->filePath(QStringLiteral("Ricorrenze.txt"))), before);
     QVERIFY(control<QWidget>(QStringLiteral("Frame4"))->isVisible());
     control<QPushButton>(QStringLiteral("Command9"))->click();
-    QVERIFY(readBytes(m_folder->filePath(QStringLiteral("Ricorrenze.txt")))
-                .contains("05/04 - Luca\r\n"));
+    control<QPushButton>(QStringLiteral("Command6"))->click();
+    QCOMPARE(list->count(), 3);
+    QVERIFY(readBytes(m_folder->filePath(QStringLiteral("Ricorrenze.txt"))).contains("05/04 - "));
     auto *grid = control<MonthGrid>(QStringLiteral("picMonth"));
     QVERIFY(countColour(grid->grab().toImage(), grid->cellRect(4), QColor(255, 0, 0)) > 10);
 }
