@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QGroupBox>
+#include <QList>
 #include <QStringList>
 
 class QComboBox;
@@ -37,6 +38,8 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void insertSorted(const QString &line);
@@ -51,6 +54,7 @@ private:
     QLineEdit *m_monthBox = nullptr;
     QLineEdit *m_dayBox = nullptr;
     QLineEdit *m_textBox = nullptr;
+    QList<QWidget *> m_tabCycle;
 };
 
 } // namespace velaria
