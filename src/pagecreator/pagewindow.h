@@ -13,7 +13,6 @@ class QTimer;
 namespace velaria {
 
 class CalendarState;
-class ClickLabel;
 class PageCreator;
 class PagePreview;
 class PathBox;
@@ -50,6 +49,7 @@ signals:
 
 protected:
     bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void buildPictureFrame();
