@@ -321,11 +321,15 @@ void MainWindow::buildMenu()
     connect(dateEntry, &QAction::triggered, this, &MainWindow::enterDate);
     addAction(dateEntry);
 
-    // F10 opens the menu bar's first menu, as on other desktops' windows; the arrows go on.
+    // F10 opens the menu bar's items under it, as other desktops' windows do: the style does
+    // not let the keyboard into the bar itself, where most items are commands, not menus.
     auto *menuKey = new QAction(this);
     menuKey->setShortcut(Qt::Key_F10);
-    connect(menuKey, &QAction::triggered, bar,
-            [bar, recurrences] { bar->setActiveAction(recurrences->menuAction()); });
+    auto *keyboardMenu = new QMenu(this);
+    keyboardMenu->addActions(bar->actions());
+    connect(menuKey, &QAction::triggered, keyboardMenu, [bar, keyboardMenu] {
+        keyboardMenu->popup(bar->mapToGlobal(QPoint(0, bar->height())));
+    });
     addAction(menuKey);
 }
 

@@ -4,6 +4,7 @@
 #include "calendarstate.h"
 #include "filedialog.h"
 #include "lightpalette.h"
+#include "messageline.h"
 #include "pagecomposer.h"
 #include "pagecontent.h"
 #include "pagecreator.h"
@@ -178,7 +179,7 @@ PageWindow::PageWindow(CalendarState &state, QWidget *parent)
     help->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     help->setWordWrap(true);
 
-    m_statusLine = new QLabel(this);
+    m_statusLine = new MessageLine(this);
     m_statusLine->setObjectName(QStringLiteral("Label6"));
     // Read as it shows; its tool tip, the whole message, is its description.
     m_statusLine->setGeometry(twipsRect(60, 11100, 11925, 195));
@@ -484,7 +485,7 @@ void PageWindow::showMessage(const QString &text, bool fromComposition)
     m_compositionMessage = fromComposition;
     m_timedMessage = fromComposition;
     const int width = m_statusLine->contentsRect().width() - 2 * m_statusLine->margin();
-    m_statusLine->setText(fitted(text, m_statusLine->fontMetrics(), width));
+    m_statusLine->showMessage(fitted(text, m_statusLine->fontMetrics(), width));
     m_statusLine->setToolTip(text);
 }
 
