@@ -390,6 +390,15 @@ void MonthGrid::focusInEvent(QFocusEvent *event)
     announceFocus();
 }
 
+void MonthGrid::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // Back in the window (after a dialog, from another window) the day is told again: a screen
+    // reader tells the window first and waits for what has the focus in it.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        announceFocus();
+}
+
 void MonthGrid::focusOutEvent(QFocusEvent *event)
 {
     QWidget::focusOutEvent(event);

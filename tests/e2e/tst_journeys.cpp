@@ -6,6 +6,7 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QMenuBar>
 #include <QProcess>
@@ -331,6 +332,79 @@ private slots:
         WAIT_UNTIL((r = readScreen()).value(2) == u"26"_s, r.join(u'|'));
         QCOMPARE(r.value(2 + 26), said(26, u"26 dicembre 2026, sabato, Santo Stefano"_s));
         QCOMPARE(closeAndWait(), 0);
+    }
+
+    // Orca itself, what it would speak written to its debug log (the speech server is off: no
+    // sound device is needed): what it says at start, after Page Down, after a typed date, on
+    // opening the editor and after "Salva Pagina", all from the keyboard.
+    void orcaSaysWhatIsShown()
+    {
+        const QString log = m_root->filePath(u"orca.log"_s);
+        QProcess orca;
+        orca.setProcessEnvironment(m_environment);
+        orca.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        orca.setStandardOutputFile(QProcess::nullDevice());
+        orca.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+        orca.start(u"orca"_s, {u"--replace"_s, u"--disable=speech"_s, u"--debug-file="_s + log});
+        qsizetype from = 0;
+        QString heard;
+        // Waits until the log says `text` after the last step, then marks where the next begins.
+        // Orca writes its log through a buffer: a Shift now and then, which Orca logs at length
+        // and the program ignores, pushes out what it has said.
+        const auto logged = [&](const QRegularExpression &text) {
+            QByteArray all;
+            QElapsedTimer nudged;
+            nudged.start();
+            const bool yes = QTest::qWaitFor(
+                [&] {
+                    all = readBytes(log);
+                    if ((heard = QString::fromUtf8(all.mid(from))).contains(text))
+                        return true;
+                    if (nudged.hasExpired(500) && (run(u"xdotool key shift"_s), true))
+                        nudged.restart();
+                    return false;
+                },
+                WaitMs);
+            from = all.size();
+            if (!yes)
+                qWarning("Orca did not say \"%s\" but:\n%s", qPrintable(text.pattern()),
+                         qPrintable(heard.split(u'\n').filter(u"SPEECH OUTPUT"_s).join(u'\n')));
+            return yes;
+        };
+        const auto said = [&](const QString &words) { // in a line of speech, maybe after others
+            return logged(
+                QRegularExpression(u"SPEECH OUTPUT: '.*"_s + QRegularExpression::escape(words)));
+        };
+        QVERIFY(orca.waitForStarted(WaitMs) &&
+                logged(QRegularExpression(u"EVENT MANAGER: Activated"_s)));
+        m_environment.insert(u"QT_LINUX_ACCESSIBILITY_ALWAYS_ON"_s, u"1"_s);
+        QVERIFY(QDir(m_root->path()).mkpath(u"Desktop"_s));
+        QVERIFY(start());
+
+        const QLocale italian(QLocale::Italian);
+        const QDate today = QDate::currentDate();
+        const auto day = [&](const QDate &d) {
+            return italian.toString(d, u"d MMMM yyyy, dddd"_s);
+        };
+        QVERIFY(said(day(today))); // and the rest of its week
+        const QRegularExpression todaySaid(QRegularExpression::escape(day(today)) + u"[^']*oggi"_s);
+        QVERIFY2(heard.contains(todaySaid), qPrintable(heard));
+        QVERIFY(press(m_main, u"key Next"_s) && said(day(today.addMonths(1))));
+        QVERIFY(enterDate(u"25/12/2026"_s) && said(u"25 dicembre 2026, venerdì, Natale"_s));
+        // F10 and the menu: the editor, its list the first thing heard; Escape closes it.
+        QVERIFY(press(m_main, u"key F10 Down Down Right Return"_s) &&
+                said(u"Elenco delle ricorrenze"_s));
+        QVERIFY(press(m_main, u"key Escape"_s) && said(u"Giorni di DICEMBRE 2026"_s));
+        QVERIFY(press(m_main, u"key F10 Down Down Down Return"_s) &&
+                said(u"Anteprima della pagina"_s));
+        const QString page = waitForWindow(u"^Finestra creazione calendario"_s);
+        QVERIFY(press(page, u"key shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab"_s) &&
+                said(u"Salva Pagina push button"_s));
+        QVERIFY(press(page, u"key space"_s) && said(u"notification Pagina salvata nel file \""_s +
+                                                    m_root->path() + u"/Desktop/DICEMBRE.bmp\""_s));
+        QCOMPARE(closeAndWait(), 0);
+        orca.terminate();
+        QVERIFY(orca.waitForFinished(WaitMs));
     }
 
     // As root the browser engine refuses to start without its sandbox, and would end the
