@@ -6,7 +6,6 @@
 #include "clickable.h"
 #include "datafiles.h"
 #include "icalendar.h"
-#include "lightpalette.h"
 #include "monthgrid.h"
 #include "pagewindow.h"
 #include "recurrenceeditor.h"
@@ -96,7 +95,6 @@ QPushButton *hiddenButton(const QString &text, const char *name, QRect place, QW
 MainWindow::MainWindow(CalendarState &state, QWidget *parent) : QMainWindow(parent), m_state(state)
 {
     setObjectName(QStringLiteral("form1"));
-    useLightPalette(this);
     setWindowTitle(
         QStringLiteral("Velaria ver. %1 - calendario perpetuo italiano").arg(programVersion()));
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);

@@ -3,7 +3,6 @@
 #include "calendardate.h"
 #include "calendarstate.h"
 #include "filedialog.h"
-#include "lightpalette.h"
 #include "messageline.h"
 #include "pagecomposer.h"
 #include "pagecontent.h"
@@ -146,7 +145,6 @@ PageWindow::PageWindow(CalendarState &state, QWidget *parent)
     : QWidget(parent, Qt::Window), m_state(state), m_creator(new PageCreator(state, this))
 {
     setObjectName(QStringLiteral("Form3"));
-    useLightPalette(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(caption()); // and the window's name, so that an error in it is told
     setFixedSize(px(ClientWidth), px(ClientHeight));

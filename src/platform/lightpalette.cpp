@@ -1,7 +1,6 @@
 #include "lightpalette.h"
 
 #include <QPalette>
-#include <QWidget>
 
 namespace velaria {
 
@@ -26,12 +25,6 @@ QPalette lightPalette()
     colours.setColor(QPalette::Disabled, QPalette::Base, window);
     colours.setColor(QPalette::Disabled, QPalette::Highlight, QColor(145, 145, 145));
     return colours;
-}
-
-void useLightPalette(QWidget *window)
-{
-    window->setAttribute(Qt::WA_WindowPropagation);
-    window->setPalette(lightPalette());
 }
 
 } // namespace velaria
