@@ -343,12 +343,8 @@ private slots:
         // as Orca speaks.
         QVERIFY(QDir(m_root->path()).mkpath(u"python"_s));
         QVERIFY(writeBytes(m_root->filePath(u"python/sitecustomize.py"_s),
-                           "import builtins\n_open = builtins.open\n"
-                           "def open(file, mode='r', buffering=-1, *more, **named):\n"
-                           "    if buffering == -1 and 'w' in mode and 'b' not in mode:\n"
-                           "        buffering = 1\n"
-                           "    return _open(file, mode, buffering, *more, **named)\n"
-                           "builtins.open = open\n"));
+                           "import builtins\no = builtins.open\nbuiltins.open = lambda f, m='r', "
+                           "b=-1, *a, **k: o(f, m, 1 if b == -1 and m == 'w' else b, *a, **k)\n"));
         QProcessEnvironment orcaEnvironment = m_environment;
         orcaEnvironment.insert(u"PYTHONPATH"_s, m_root->filePath(u"python"_s));
         QProcess orca;
@@ -369,9 +365,8 @@ private slots:
                 },
                 WaitMs);
             from = all.size();
-            if (!yes && QDir().mkpath(QStringLiteral(VELARIA_E2E_ARTIFACTS)))
-                QFile::copy(log, QStringLiteral(VELARIA_E2E_ARTIFACTS "/orca.log"));
-            if (!yes)
+            if (!yes && QDir().mkpath(QStringLiteral(VELARIA_E2E_ARTIFACTS)) &&
+                QFile::copy(log, QStringLiteral(VELARIA_E2E_ARTIFACTS "/orca.log")))
                 qWarning("Orca did not say \"%s\" but:\n%s", qPrintable(text.pattern()),
                          qPrintable(heard.split(u'\n').filter(u"SPEECH OUTPUT"_s).join(u'\n')));
             return yes;
