@@ -20,6 +20,8 @@ PACKAGES=(
   xvfb xauth xdotool x11-utils imagemagick openbox wmctrl
   # a session bus of the test run's own, and the accessibility bus a screen reader reads
   dbus dbus-x11 at-spi2-core python3-pyatspi gir1.2-atspi-2.0
+  # the screen reader that the journeys listen to
+  orca
   # a real calendar program reads the exported iCalendar files
   calcurse
   # the installed program: the Debian package, its desktop entry, its files as a user opens them

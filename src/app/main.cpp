@@ -2,6 +2,7 @@
 #include "datafiles.h"
 #include "fontconfiguration.h"
 #include "fonts.h"
+#include "lightpalette.h"
 #include "mainwindow.h"
 #include "webwindowlauncher.h"
 
@@ -26,6 +27,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(velaria::programVersion());
     QApplication::setDesktopFileName(QStringLiteral("velaria"));
     velaria::installFontSubstitutions();
+    // Every window, dialog and menu in the colours it was made for, whatever the desktop's theme.
+    QApplication::setPalette(velaria::lightPalette());
 
     // Qt's own dialog texts (OK, Annulla) in Italian, like every other text of the program.
     QTranslator qtItalian;

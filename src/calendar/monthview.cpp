@@ -86,7 +86,7 @@ QString dayDescription(const QDate &date, const RecurrenceTable &table, const QD
     if (const std::optional<Holiday> holiday = nationalHoliday(date))
         parts << holiday->pageLabel;
     if (const std::optional<Recurrence> own = recurrenceOn(table, date.day(), date.month()))
-        parts << QStringLiteral("ricorrenza: ") + own->text.left(200);
+        parts << QStringLiteral("ricorrenza: ") + own->text.left(200).simplified();
     if (date == today)
         parts << QStringLiteral("oggi");
     return parts.join(QStringLiteral(", "));

@@ -116,13 +116,13 @@ MainWindow::MainWindow(CalendarState &state, QWidget *parent) : QMainWindow(pare
     m_holidayLine->setGeometry(twipsRect(90, 5160, 6705, 435));
     m_holidayLine->setFont(pointFont(QStringLiteral("Arial Narrow"), 8.25));
     setTextColour(m_holidayLine, QColor(192, 0, 0));
-    m_holidayLine->setAccessibleName(QStringLiteral("Festività del mese"));
+    m_holidayLine->setAccessibleDescription(QStringLiteral("Festività del mese"));
     m_dayInfoLine = new QLabel(m_client);
     m_dayInfoLine->setObjectName(indexedName("Label4", 1));
     m_dayInfoLine->setGeometry(twipsRect(90, 5640, 6705, 225));
     m_dayInfoLine->setFont(pointFont(QStringLiteral("Times New Roman"), 9));
     setTextColour(m_dayInfoLine, QColor(0, 0, 128));
-    m_dayInfoLine->setAccessibleName(QStringLiteral("Informazioni sul giorno"));
+    m_dayInfoLine->setAccessibleDescription(QStringLiteral("Informazioni sul giorno"));
     for (QLabel *line : {m_holidayLine, m_dayInfoLine}) {
         line->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         line->setWordWrap(true);
@@ -236,6 +236,7 @@ void MainWindow::buildMonthGrid(QWidget *client)
 {
     m_grid = new MonthGrid(client);
     m_grid->setGeometry(twipsRect(30, 750, GridWidth, GridHeight));
+    m_grid->setCaptionLabel(m_monthCaption);
 
     for (int column = 0; column < 7; ++column) {
         const Column &c = Columns[static_cast<std::size_t>(column)];
@@ -265,7 +266,8 @@ void MainWindow::buildMonthGrid(QWidget *client)
     m_todayFrame->setGeometry(twipsRect(3480, 1350, 645, 730));
     m_todayFrame->setFont(pointFont(QStringLiteral("Arial Narrow"), 8.25));
     m_todayFrame->setToolTip(QStringLiteral("Clicca per andare al sito."));
-    m_todayFrame->setAccessibleName(QStringLiteral("oggi è: apri la pagina del sito"));
+    m_todayFrame->setAccessibleDescription(QStringLiteral("Apre la pagina del sito"));
+    m_todayFrame->setFocusPolicy(Qt::StrongFocus); // Enter opens the page too
     setTextColour(m_todayFrame, QColor(64, 64, 64));
     m_todayFrame->raise();
     connect(m_todayFrame, &ClickFrame::clicked, this, [this] {
@@ -321,6 +323,17 @@ void MainWindow::buildMenu()
     dateEntry->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
     connect(dateEntry, &QAction::triggered, this, &MainWindow::enterDate);
     addAction(dateEntry);
+
+    // F10 opens the menu bar's items under it, as other desktops' windows do: the style does
+    // not let the keyboard into the bar itself, where most items are commands, not menus.
+    auto *menuKey = new QAction(this);
+    menuKey->setShortcut(Qt::Key_F10);
+    auto *keyboardMenu = new QMenu(this);
+    keyboardMenu->addActions(bar->actions());
+    connect(menuKey, &QAction::triggered, keyboardMenu, [bar, keyboardMenu] {
+        keyboardMenu->popup(bar->mapToGlobal(QPoint(0, bar->height())));
+    });
+    addAction(menuKey);
 }
 
 void MainWindow::showMonth()

@@ -5,28 +5,48 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPainter>
 
 namespace velaria {
 
 namespace {
 
-class DayCellAccessible;
+constexpr int Rows = 6;
+constexpr int Columns = 7;
+constexpr int CellCount = Rows * Columns;
 
-// The grid as a table: one cell for each day of the month.
-class MonthGridAccessible : public QAccessibleWidget
+// The grid's place (row × 7 + column) of the month's 1st.
+int firstPlace(const MonthModel &month)
+{
+    return month.days[0].row * Columns + month.days[0].column;
+}
+
+// The weekday heading over a column: the grid's label above the days within its width.
+QWidget *columnHeading(const MonthGrid *grid, int column)
+{
+    const auto labels = grid->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
+    for (QLabel *label : labels) {
+        const double x = label->geometry().center().x() * TwipsPerPixel;
+        if (label->y() * TwipsPerPixel < GridTop && x >= column * CellWidth &&
+            x < (column + 1) * CellWidth)
+            return label;
+    }
+    return nullptr;
+}
+
+// The grid as a table of six weeks by seven weekdays: its cells first, a cell for each place
+// (empty before the 1st and after the last day), then the controls over it that a screen
+// reader can read or reach (the weekday headings, today's mark). The cells of a month are
+// objects of their own: a screen reader told that the focus moved to the 15th of the next
+// month must not find the 15th it already knew.
+class MonthGridAccessible : public QAccessibleWidget, public QAccessibleTableInterface
 {
 public:
     explicit MonthGridAccessible(MonthGrid *grid)
         : QAccessibleWidget(grid, QAccessible::Table), m_grid(grid)
     {}
-    ~MonthGridAccessible() override
-    {
-        for (QAccessible::Id id : m_cells) {
-            if (id)
-                QAccessible::deleteAccessibleInterface(id);
-        }
-    }
+    ~MonthGridAccessible() override { dropCells(); }
 
     MonthGrid *grid() const { return m_grid; }
 
@@ -39,36 +59,111 @@ public:
         return QAccessibleWidget::text(t);
     }
 
-    int childCount() const override { return grid()->month().daysInMonth; }
+    int childCount() const override { return CellCount + static_cast<int>(controls().size()); }
     QAccessibleInterface *child(int index) const override;
     int indexOfChild(const QAccessibleInterface *child) const override;
     QAccessibleInterface *childAt(int x, int y) const override
     {
         const QPoint at = grid()->mapFromGlobal(QPoint(x, y));
+        for (QWidget *control : controls()) {
+            if (control->geometry().contains(at))
+                return QAccessible::queryAccessibleInterface(control);
+        }
         for (int day = 1; day <= grid()->month().daysInMonth; ++day) {
             if (grid()->cellRect(day).contains(at))
-                return child(day - 1);
+                return child(firstPlace(grid()->month()) + day - 1);
         }
         return nullptr;
     }
     QAccessibleInterface *focusChild() const override
     {
-        return grid()->hasFocus() ? child(grid()->focusDay() - 1) : nullptr;
+        if (grid()->hasFocus())
+            return child(firstPlace(grid()->month()) + grid()->focusDay() - 1);
+        return QAccessibleWidget::focusChild();
+    }
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TableInterface)
+            return static_cast<QAccessibleTableInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
     }
 
+    QAccessibleInterface *caption() const override
+    {
+        QWidget *caption = grid()->captionLabel();
+        return caption ? QAccessible::queryAccessibleInterface(caption) : nullptr;
+    }
+    QAccessibleInterface *summary() const override { return nullptr; }
+    QAccessibleInterface *cellAt(int row, int column) const override
+    {
+        if (row < 0 || row >= Rows || column < 0 || column >= Columns)
+            return nullptr;
+        return child(row * Columns + column);
+    }
+    int selectedCellCount() const override { return 1; }
+    QList<QAccessibleInterface *> selectedCells() const override
+    {
+        return {child(firstPlace(grid()->month()) + grid()->focusDay() - 1)};
+    }
+    QString columnDescription(int column) const override
+    {
+        QWidget *heading = columnHeading(grid(), column);
+        return heading ? heading->accessibleName() : QString();
+    }
+    int columnCount() const override { return Columns; }
+    QString rowDescription(int) const override { return {}; }
+    int rowCount() const override { return Rows; }
+    int selectedColumnCount() const override { return 0; }
+    int selectedRowCount() const override { return 0; }
+    QList<int> selectedColumns() const override { return {}; }
+    QList<int> selectedRows() const override { return {}; }
+    bool isColumnSelected(int) const override { return false; }
+    bool isRowSelected(int) const override { return false; }
+    bool selectRow(int) override { return false; }
+    bool selectColumn(int) override { return false; }
+    bool unselectRow(int) override { return false; }
+    bool unselectColumn(int) override { return false; }
+    void modelChange(QAccessibleTableModelChangeEvent *) override { dropCells(); }
+
 private:
+    QList<QWidget *> controls() const
+    {
+        QList<QWidget *> shown;
+        for (QWidget *w : grid()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (!w->isHidden() && (qobject_cast<QLabel *>(w) || w->focusPolicy() != Qt::NoFocus))
+                shown.append(w);
+        }
+        return shown;
+    }
+    void dropCells() const
+    {
+        for (QAccessible::Id &id : m_cells) {
+            if (id)
+                QAccessible::deleteAccessibleInterface(id);
+            id = 0;
+        }
+    }
+
     MonthGrid *m_grid;
-    // The bridge knows interfaces by id: one for each day, made when first asked for.
-    mutable std::array<QAccessible::Id, 31> m_cells{};
+    // The bridge knows interfaces by id: one for each place of the month shown when they were
+    // made, made when first asked for.
+    mutable std::array<QAccessible::Id, CellCount> m_cells{};
+    mutable QDate m_cellsMonth;
 };
 
-// One day of the grid, named like "25 dicembre 2026, venerdì, Natale".
+// One place of the grid: a day named like "25 dicembre 2026, venerdì, Natale", or an empty
+// place before the 1st or after the last day. It belongs to the month it was made for.
 class DayCellAccessible : public QAccessibleInterface, public QAccessibleTableCellInterface
 {
 public:
-    DayCellAccessible(MonthGrid *grid, int day) : m_grid(grid), m_day(day) {}
+    DayCellAccessible(MonthGrid *grid, int place)
+        : m_grid(grid), m_place(place), m_year(grid->month().year), m_month(grid->month().month)
+    {}
 
-    bool isValid() const override { return m_day <= m_grid->month().daysInMonth; }
+    bool isValid() const override
+    {
+        return m_grid->month().year == m_year && m_grid->month().month == m_month;
+    }
     QObject *object() const override { return nullptr; }
     QWindow *window() const override { return m_grid->window()->windowHandle(); }
     QAccessibleInterface *parent() const override
@@ -82,23 +177,26 @@ public:
     QAccessible::Role role() const override { return QAccessible::Cell; }
     QString text(QAccessible::Text t) const override
     {
-        if (t == QAccessible::Name && isValid())
-            return cell().description;
+        if (t == QAccessible::Name && isDay())
+            return m_grid->month().days[static_cast<std::size_t>(day() - 1)].description;
         return {};
     }
     void setText(QAccessible::Text, const QString &) override {}
     QRect rect() const override
     {
-        const QRect local = m_grid->cellRect(m_day);
-        return QRect(m_grid->mapToGlobal(local.topLeft()), local.size());
+        const QRectF local((m_place % Columns) * CellWidth / TwipsPerPixel,
+                           (GridTop + (m_place / Columns) * CellHeight) / TwipsPerPixel,
+                           CellWidth / TwipsPerPixel, CellHeight / TwipsPerPixel);
+        return QRect(m_grid->mapToGlobal(local.topLeft().toPoint()), local.size().toSize());
     }
     QAccessible::State state() const override
     {
         QAccessible::State s;
-        s.focusable = true;
-        s.selectable = true;
-        s.focused = m_grid->hasFocus() && m_grid->focusDay() == m_day;
-        s.selected = m_grid->focusDay() == m_day;
+        s.invalid = !isValid();
+        s.focusable = isDay();
+        s.selectable = isDay();
+        s.selected = isSelected();
+        s.focused = s.selected && m_grid->hasFocus();
         return s;
     }
     void *interface_cast(QAccessible::InterfaceType type) override
@@ -108,43 +206,60 @@ public:
                    : nullptr;
     }
 
-    bool isSelected() const override { return m_grid->focusDay() == m_day; }
-    QList<QAccessibleInterface *> columnHeaderCells() const override { return {}; }
+    bool isSelected() const override { return isDay() && m_grid->focusDay() == day(); }
+    QList<QAccessibleInterface *> columnHeaderCells() const override
+    {
+        QWidget *heading = columnHeading(m_grid, columnIndex());
+        if (!heading)
+            return {};
+        return {QAccessible::queryAccessibleInterface(heading)};
+    }
     QList<QAccessibleInterface *> rowHeaderCells() const override { return {}; }
-    int columnIndex() const override { return cell().column; }
-    int rowIndex() const override { return cell().row; }
+    int columnIndex() const override { return m_place % Columns; }
+    int rowIndex() const override { return m_place / Columns; }
     int columnExtent() const override { return 1; }
     int rowExtent() const override { return 1; }
     QAccessibleInterface *table() const override { return parent(); }
 
-    int day() const { return m_day; }
+    int place() const { return m_place; }
 
 private:
-    const MonthDayCell &cell() const
-    {
-        return m_grid->month().days[static_cast<std::size_t>(m_day - 1)];
-    }
+    int day() const { return m_place - firstPlace(m_grid->month()) + 1; }
+    bool isDay() const { return isValid() && day() >= 1 && day() <= m_grid->month().daysInMonth; }
 
     MonthGrid *m_grid; // outlives the cell: the grid's interface deletes its cells
-    int m_day;
+    int m_place;
+    int m_year;
+    int m_month;
 };
 
 QAccessibleInterface *MonthGridAccessible::child(int index) const
 {
     if (index < 0 || index >= childCount())
         return nullptr;
+    if (index >= CellCount)
+        return QAccessible::queryAccessibleInterface(controls().at(index - CellCount));
+    const QDate shown(grid()->month().year, grid()->month().month, 1);
+    if (shown != m_cellsMonth) {
+        dropCells();
+        m_cellsMonth = shown;
+    }
     QAccessible::Id &id = m_cells[static_cast<std::size_t>(index)];
     if (!id)
-        id = QAccessible::registerAccessibleInterface(new DayCellAccessible(grid(), index + 1));
+        id = QAccessible::registerAccessibleInterface(new DayCellAccessible(grid(), index));
     return QAccessible::accessibleInterface(id);
 }
 
 int MonthGridAccessible::indexOfChild(const QAccessibleInterface *child) const
 {
-    if (!child || child->role() != QAccessible::Cell)
+    if (!child)
         return -1;
-    auto *cell = dynamic_cast<const DayCellAccessible *>(child);
-    return cell ? cell->day() - 1 : -1;
+    if (child->role() == QAccessible::Cell) {
+        auto *cell = dynamic_cast<const DayCellAccessible *>(child);
+        return cell && cell->isValid() ? cell->place() : -1;
+    }
+    const qsizetype control = controls().indexOf(qobject_cast<QWidget *>(child->object()));
+    return control < 0 ? -1 : CellCount + static_cast<int>(control);
 }
 
 QAccessibleInterface *monthGridFactory(const QString &className, QObject *object)
@@ -208,13 +323,25 @@ QRect MonthGrid::cellRect(int day) const
 
 void MonthGrid::announceFocus()
 {
-    if (!hasFocus() || !QAccessible::isActive())
+    // Qt tells of the grid's own focus after focusInEvent; the day is told after that, once
+    // the events of the moment are done, so that a screen reader's last word is the day.
+    if (m_announcing)
         return;
-    QAccessibleInterface *grid = QAccessible::queryAccessibleInterface(this);
-    if (QAccessibleInterface *cell = grid ? grid->child(m_focusDay - 1) : nullptr) {
-        QAccessibleEvent event(cell, QAccessible::Focus);
-        QAccessible::updateAccessibility(&event);
-    }
+    m_announcing = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_announcing = false;
+            if (!hasFocus() || !QAccessible::isActive())
+                return;
+            QAccessibleInterface *grid = QAccessible::queryAccessibleInterface(this);
+            QAccessibleInterface *cell = grid ? grid->focusChild() : nullptr;
+            if (cell && cell->role() == QAccessible::Cell) {
+                QAccessibleEvent event(cell, QAccessible::Focus);
+                QAccessible::updateAccessibility(&event);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void MonthGrid::paintEvent(QPaintEvent *)
@@ -261,6 +388,15 @@ void MonthGrid::focusInEvent(QFocusEvent *event)
     QWidget::focusInEvent(event);
     update();
     announceFocus();
+}
+
+void MonthGrid::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // Back in the window (after a dialog, from another window) the day is told again: a screen
+    // reader tells the window first and waits for what has the focus in it.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        announceFocus();
 }
 
 void MonthGrid::focusOutEvent(QFocusEvent *event)

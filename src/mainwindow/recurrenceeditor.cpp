@@ -96,7 +96,11 @@ RecurrenceEditor::RecurrenceEditor(CalendarState &state, QWidget *parent)
         combo->setObjectName(QStringLiteral("Combo1_%1").arg(n));
         combo->setGeometry(comboPlaces[static_cast<std::size_t>(n)]);
         combo->setToolTip(tips[static_cast<std::size_t>(n)]);
-        combo->setAccessibleName(QStringLiteral("Scegli: ") + tips[static_cast<std::size_t>(n)]);
+        // Said as "Mese, 03": a screen reader names a drop-down list after its label and says
+        // its value, the one in the box over it. The column heading is one label for all.
+        auto *label = new QLabel(tips[static_cast<std::size_t>(n)], this);
+        label->setBuddy(combo);
+        label->hide();
         for (int i = 1; i <= (n == 0 ? 12 : 31); ++i)
             combo->addItem(QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')));
         combo->setCurrentIndex(-1);
@@ -117,6 +121,8 @@ RecurrenceEditor::RecurrenceEditor(CalendarState &state, QWidget *parent)
         box->setPalette(boxColours);
         (n == 0 ? m_monthBox : m_dayBox) = box;
         connect(combo, &QComboBox::textActivated, box, &QLineEdit::setText);
+        connect(box, &QLineEdit::textChanged, combo,
+                [combo](const QString &text) { combo->setCurrentIndex(combo->findText(text)); });
     }
 
     m_textBox = new QLineEdit(this);
@@ -148,14 +154,11 @@ RecurrenceEditor::RecurrenceEditor(CalendarState &state, QWidget *parent)
             [this](QListWidgetItem *item) { showLine(m_list->row(item)); });
     connect(m_list, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem *item) { delete m_list->takeItem(m_list->row(item)); });
+    m_list->installEventFilter(this); // Delete removes the current line
 
-    setTabOrder(leave, saveAndLeave);
-    setTabOrder(saveAndLeave, m_list);
-    setTabOrder(m_list, m_textBox);
-    setTabOrder(m_textBox, insert);
-    setTabOrder(insert, m_monthChooser);
-    setTabOrder(m_monthChooser, m_dayChooser);
-    setTabOrder(m_dayChooser, saveButton);
+    // Tab goes round these, in their order on the screen, while the editor is open.
+    m_tabCycle = {m_list, m_monthChooser, m_dayChooser, m_textBox,
+                  insert, leave,          saveButton,   saveAndLeave};
     setFocusProxy(m_list);
 }
 
@@ -244,11 +247,40 @@ bool RecurrenceEditor::save()
 
 void RecurrenceEditor::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Escape) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
         closeEditor(false);
         return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (auto *button = qobject_cast<QPushButton *>(focusWidget()))
+            button->click();
+        return;
+    default:
+        QGroupBox::keyPressEvent(event);
     }
-    QGroupBox::keyPressEvent(event);
+}
+
+bool RecurrenceEditor::eventFilter(QObject *watched, QEvent *event)
+{
+    // Delete on the list removes the current line, as a double click does.
+    if (watched == m_list && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
+        if (m_list->currentItem())
+            delete m_list->takeItem(m_list->currentRow());
+        return true;
+    }
+    return QGroupBox::eventFilter(watched, event);
+}
+
+bool RecurrenceEditor::focusNextPrevChild(bool next)
+{
+    // The editor covers the grid: the keyboard stays among its own controls.
+    const qsizetype count = m_tabCycle.size();
+    const qsizetype at = m_tabCycle.indexOf(focusWidget());
+    const qsizetype to = at < 0 ? 0 : (at + (next ? 1 : count - 1)) % count;
+    m_tabCycle.at(to)->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void RecurrenceEditor::closeEditor(bool saveFirst)

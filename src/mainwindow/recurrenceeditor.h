@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QGroupBox>
+#include <QList>
 #include <QStringList>
 
 #include <optional>
@@ -40,6 +41,8 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void insertSorted(const QString &line);
@@ -55,6 +58,7 @@ private:
     QLineEdit *m_dayBox = nullptr;
     QLineEdit *m_textBox = nullptr;
     std::optional<QStringList> m_beforeImport; // since the last save
+    QList<QWidget *> m_tabCycle;
 };
 
 } // namespace velaria

@@ -21,6 +21,10 @@ void PagePreview::paintEvent(QPaintEvent *)
     painter.fillRect(rect(), palette().color(QPalette::Base));
     if (!m_image.isNull())
         painter.drawImage(QPoint(0, 0), m_image);
+    if (hasFocus()) { // reached with Tab: a frame says where the keyboard is
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.drawRect(rect().adjusted(1, 1, -1, -1));
+    }
 }
 
 } // namespace velaria

@@ -2,8 +2,8 @@
 
 #include "calendardate.h"
 #include "calendarstate.h"
-#include "clickable.h"
 #include "filedialog.h"
+#include "messageline.h"
 #include "pagecomposer.h"
 #include "pagecontent.h"
 #include "pagecreator.h"
@@ -15,12 +15,15 @@
 
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolButton>
 
 #include <algorithm>
 
@@ -73,12 +76,27 @@ void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
 }
 
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &text,
-                        const QString &accessibleName, QRect place)
+                        const QString &purpose, QRect place)
 {
     auto *button = new QPushButton(text, parent);
     button->setObjectName(QLatin1String(name));
+    button->setAccessibleDescription(purpose);
+    button->setGeometry(place);
+    return button;
+}
+
+// A control that looks like a picture or a sign (the pens, the arrows) and works as a button:
+// it takes the focus with Tab and acts on Enter and Space.
+QToolButton *flatButton(QWidget *parent, const QString &name, const QString &accessibleName,
+                        QRect place)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(name);
     button->setAccessibleName(accessibleName);
     button->setGeometry(place);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::StrongFocus);
+    button->setCursor(Qt::PointingHandCursor);
     return button;
 }
 
@@ -128,14 +146,14 @@ PageWindow::PageWindow(CalendarState &state, QWidget *parent)
 {
     setObjectName(QStringLiteral("Form3"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(caption());
-    setAccessibleName(caption());
+    setWindowTitle(caption()); // and the window's name, so that an error in it is told
     setFixedSize(px(ClientWidth), px(ClientHeight));
     setFont(pointFont(QStringLiteral("MS Sans Serif"), 8.25));
 
     m_preview = new PagePreview(this);
     m_preview->setObjectName(QStringLiteral("Picture2"));
     m_preview->setAccessibleName(QStringLiteral("Anteprima della pagina"));
+    m_preview->setFocusPolicy(Qt::StrongFocus);
     m_preview->setGeometry(twipsRect(0, PreviewTop, PageWidth, PageHeight));
     m_centreMark = new QFrame(m_preview);
     m_centreMark->setObjectName(QStringLiteral("Shape2"));
@@ -154,14 +172,14 @@ PageWindow::PageWindow(CalendarState &state, QWidget *parent)
                        "risoluzione di schermo del PC deve essere minimo 1024x768 pixel."),
         this);
     help->setObjectName(QStringLiteral("Label5"));
-    help->setAccessibleName(QStringLiteral("Istruzioni"));
+    help->setAccessibleDescription(QStringLiteral("Istruzioni"));
     help->setGeometry(twipsRect(8580, 9420, 3135, 1485));
     help->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     help->setWordWrap(true);
 
-    m_statusLine = new QLabel(this);
+    m_statusLine = new MessageLine(this);
     m_statusLine->setObjectName(QStringLiteral("Label6"));
-    m_statusLine->setAccessibleName(QStringLiteral("Messaggi"));
+    // Read as it shows; its tool tip, the whole message, is its description.
     m_statusLine->setGeometry(twipsRect(60, 11100, 11925, 195));
     m_statusLine->setAlignment(Qt::AlignCenter);
 
@@ -234,37 +252,36 @@ void PageWindow::buildPictureFrame()
         connect(box, &PathBox::textChanged, this,
                 [this, index](const QString &path) { m_creator->setPicturePath(index + 1, path); });
 
-        auto *chooser = new ClickLabel(frame1);
-        chooser->setObjectName(indexedName("Image2", i));
-        chooser->setAccessibleName(QStringLiteral("Scegli l'immagine di %1").arg(name));
-        chooser->setGeometry(twipsRect(i == 1 ? 3210 : 3180, PenTops[i], 480, 480));
-        chooser->setPixmap(pen);
-        chooser->setCursor(Qt::PointingHandCursor);
-        connect(chooser, &ClickLabel::clicked, this, [this, index] { choosePicture(index); });
+        auto *chooser = flatButton(frame1, indexedName("Image2", i),
+                                   QStringLiteral("Scegli l'immagine di %1").arg(name),
+                                   twipsRect(i == 1 ? 3210 : 3180, PenTops[i], 480, 480));
+        chooser->setIcon(pen);
+        chooser->setIconSize(pen.size());
+        connect(chooser, &QToolButton::clicked, this, [this, index, chooser] {
+            choosePicture(index);
+            chooser->setFocus(Qt::OtherFocusReason); // where the dialog took it from
+        });
     }
 
     const QFont arrowFont = pointFont(QStringLiteral("MS Sans Serif"), 13.5, true);
-    auto *back = new ClickLabel(QStringLiteral("<<"), frame1);
-    back->setObjectName(QStringLiteral("Label3"));
-    back->setAccessibleName(QStringLiteral("Mese precedente"));
-    back->setGeometry(twipsRect(150, 7290, 405, 345));
+    auto *back = flatButton(frame1, QStringLiteral("Label3"), QStringLiteral("Mese precedente"),
+                            twipsRect(150, 7290, 405, 345));
+    back->setText(QStringLiteral("<<"));
     back->setToolTip(QStringLiteral("Indietro"));
-    auto *forward = new ClickLabel(QStringLiteral(">>"), frame1);
-    forward->setObjectName(QStringLiteral("Label4"));
-    forward->setAccessibleName(QStringLiteral("Mese successivo"));
-    forward->setGeometry(twipsRect(3240, 7290, 375, 255));
+    auto *forward = flatButton(frame1, QStringLiteral("Label4"), QStringLiteral("Mese successivo"),
+                               twipsRect(3240, 7290, 375, 255));
+    forward->setText(QStringLiteral(">>"));
     forward->setToolTip(QStringLiteral("Avanti"));
-    for (ClickLabel *arrow : {back, forward}) {
+    for (QToolButton *arrow : {back, forward}) {
         arrow->setFont(arrowFont);
-        setColour(arrow, QPalette::WindowText, Qt::blue);
-        arrow->setCursor(Qt::PointingHandCursor);
+        setColour(arrow, QPalette::ButtonText, Qt::blue);
     }
-    connect(back, &ClickLabel::clicked, this, [this] { stepMonth(-1); });
-    connect(forward, &ClickLabel::clicked, this, [this] { stepMonth(1); });
+    connect(back, &QToolButton::clicked, this, [this] { stepMonth(-1); });
+    connect(forward, &QToolButton::clicked, this, [this] { stepMonth(1); });
 
     m_monthCaption = new QLabel(frame1);
     m_monthCaption->setObjectName(QStringLiteral("Label2"));
-    m_monthCaption->setAccessibleName(QStringLiteral("Mese della pagina"));
+    m_monthCaption->setAccessibleDescription(QStringLiteral("Mese della pagina"));
     m_monthCaption->setGeometry(twipsRect(930, 7350, 1935, 255));
     m_monthCaption->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_monthCaption->setFont(pointFont(QStringLiteral("MS Sans Serif"), 9.75, true));
@@ -412,14 +429,18 @@ void PageWindow::showPage()
     m_monthCaption->setText(pageCaption(page.year, page.month));
 
     const MonthMarks marks = monthMarks(page.recurrences, page.year, page.month);
-    m_preview->setAccessibleDescription(QStringLiteral("Pagina di %1 %2: %3 festività, %4 %5")
-                                            .arg(monthInText(page.month))
-                                            .arg(page.year)
-                                            .arg(marks.holidays)
-                                            .arg(marks.recurrences)
-                                            .arg(marks.recurrences == 1
-                                                     ? QStringLiteral("ricorrenza")
-                                                     : QStringLiteral("ricorrenze")));
+    const QString picture =
+        QFileInfo(m_pathBoxes[static_cast<std::size_t>(page.month - 1)]->text()).fileName();
+    m_preview->setAccessibleDescription(
+        QStringLiteral("Pagina di %1 %2, %3: %4 festività, %5 %6")
+            .arg(monthInText(page.month))
+            .arg(page.year)
+            .arg(picture.isEmpty() ? QStringLiteral("senza immagine")
+                                   : QStringLiteral("immagine %1").arg(picture))
+            .arg(marks.holidays)
+            .arg(marks.recurrences)
+            .arg(marks.recurrences == 1 ? QStringLiteral("ricorrenza")
+                                        : QStringLiteral("ricorrenze")));
 
     if (const QString error = m_creator->pictureError(); !error.isEmpty()) {
         showMessage(error, true);
@@ -464,7 +485,7 @@ void PageWindow::showMessage(const QString &text, bool fromComposition)
     m_compositionMessage = fromComposition;
     m_timedMessage = fromComposition;
     const int width = m_statusLine->contentsRect().width() - 2 * m_statusLine->margin();
-    m_statusLine->setText(fitted(text, m_statusLine->fontMetrics(), width));
+    m_statusLine->showMessage(fitted(text, m_statusLine->fontMetrics(), width));
     m_statusLine->setToolTip(text);
 }
 
@@ -474,6 +495,27 @@ void PageWindow::clearMessage()
     m_timedMessage = false;
     m_statusLine->clear();
     m_statusLine->setToolTip({});
+}
+
+void PageWindow::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        stepMonth(event->key() == Qt::Key_PageUp ? -1 : +1);
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Enter presses the button that has the focus, as Space does.
+        if (auto *button = qobject_cast<QAbstractButton *>(focusWidget())) {
+            button->click();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool PageWindow::event(QEvent *event)

@@ -13,7 +13,7 @@ class QTimer;
 namespace velaria {
 
 class CalendarState;
-class ClickLabel;
+class MessageLine;
 class PageCreator;
 class PagePreview;
 class PathBox;
@@ -50,6 +50,7 @@ signals:
 
 protected:
     bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void buildPictureFrame();
@@ -76,7 +77,7 @@ private:
     QFrame *m_centreMark = nullptr;
     std::array<PathBox *, 12> m_pathBoxes{};
     QLabel *m_monthCaption = nullptr;
-    QLabel *m_statusLine = nullptr;
+    MessageLine *m_statusLine = nullptr;
     QTimer *m_composeTimer = nullptr;
     QTimer *m_captionTimer = nullptr;
     bool m_compositionMessage = false; // the message came from the last composition

@@ -39,7 +39,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 };
 
-// A frame with a caption that can be clicked.
+// A frame with a caption that can be clicked, or given the focus and pressed with Enter or Space.
 class ClickFrame : public QGroupBox
 {
     Q_OBJECT
@@ -51,6 +51,8 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 };
 
 } // namespace velaria

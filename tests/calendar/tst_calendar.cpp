@@ -226,7 +226,7 @@ void TestCalendar::dayTexts()
     const RecurrenceTable table = tableOf(u"12/25 - Cena <v>"_s);
     const QDate christmas(2026, 12, 25);
     QCOMPARE(dayDescription(christmas, table, christmas),
-             u"25 dicembre 2026, venerdì, Natale, ricorrenza: Cena , oggi"_s);
+             u"25 dicembre 2026, venerdì, Natale, ricorrenza: Cena, oggi"_s);
     QCOMPARE(dayInformation(QDate(2024, 3, 5)),
              u"- Il giorno 5 marzo è il 65° del 2024 e mancano 301 giorni alla fine dell'anno -"_s);
     QCOMPARE(

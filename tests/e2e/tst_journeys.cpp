@@ -333,6 +333,80 @@ private slots:
         QCOMPARE(closeAndWait(), 0);
     }
 
+    // Orca itself, what it would speak written to its debug log (the speech server is off: no
+    // sound device is needed): what it says at start, after Page Down, after a typed date, on
+    // opening the editor and after "Salva Pagina", all from the keyboard.
+    void orcaSaysWhatIsShown()
+    {
+        const QString log = m_root->filePath(u"orca.log"_s);
+        // Orca's log goes through a buffer of its Python; written line by line, it can be read
+        // as Orca speaks.
+        QVERIFY(QDir(m_root->path()).mkpath(u"python"_s));
+        QVERIFY(writeBytes(m_root->filePath(u"python/sitecustomize.py"_s),
+                           "import builtins\no = builtins.open\nbuiltins.open = lambda f, m='r', "
+                           "b=-1, *a, **k: o(f, m, 1 if b == -1 and m == 'w' else b, *a, **k)\n"));
+        QProcessEnvironment orcaEnvironment = m_environment;
+        orcaEnvironment.insert(u"PYTHONPATH"_s, m_root->filePath(u"python"_s));
+        QProcess orca;
+        orca.setProcessEnvironment(orcaEnvironment);
+        orca.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        orca.setStandardOutputFile(QProcess::nullDevice());
+        orca.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+        orca.start(u"orca"_s, {u"--replace"_s, u"--disable=speech"_s, u"--debug-file="_s + log});
+        qsizetype from = 0;
+        QString heard;
+        // Waits until the log says `text` after the last step, then marks where the next begins.
+        const auto logged = [&](const QRegularExpression &text) {
+            QByteArray all;
+            const bool yes = QTest::qWaitFor(
+                [&] {
+                    all = readBytes(log);
+                    return (heard = QString::fromUtf8(all.mid(from))).contains(text);
+                },
+                WaitMs);
+            from = all.size();
+            if (!yes && QDir().mkpath(QStringLiteral(VELARIA_E2E_ARTIFACTS)) &&
+                QFile::copy(log, QStringLiteral(VELARIA_E2E_ARTIFACTS "/orca.log")))
+                qWarning("Orca did not say \"%s\" but:\n%s", qPrintable(text.pattern()),
+                         qPrintable(heard.split(u'\n').filter(u"SPEECH OUTPUT"_s).join(u'\n')));
+            return yes;
+        };
+        const auto said = [&](const QString &words) { // in a line of speech, maybe after others
+            return logged(
+                QRegularExpression(u"SPEECH OUTPUT: '.*"_s + QRegularExpression::escape(words)));
+        };
+        QVERIFY(orca.waitForStarted(WaitMs) &&
+                logged(QRegularExpression(u"EVENT MANAGER: Activated"_s)));
+        m_environment.insert(u"QT_LINUX_ACCESSIBILITY_ALWAYS_ON"_s, u"1"_s);
+        QVERIFY(QDir(m_root->path()).mkpath(u"Desktop"_s));
+        QVERIFY(start());
+
+        const QLocale italian(QLocale::Italian);
+        const QDate today = QDate::currentDate();
+        const auto day = [&](const QDate &d) {
+            return italian.toString(d, u"d MMMM yyyy, dddd"_s);
+        };
+        QVERIFY(said(day(today))); // and the rest of its week
+        const QRegularExpression todaySaid(QRegularExpression::escape(day(today)) + u"[^']*oggi"_s);
+        QVERIFY2(heard.contains(todaySaid), qPrintable(heard));
+        QVERIFY(press(m_main, u"key Next"_s) && said(day(today.addMonths(1))));
+        QVERIFY(enterDate(u"25/12/2026"_s) && said(u"25 dicembre 2026, venerdì, Natale"_s));
+        // F10 and the menu: the editor, its list the first thing heard; Escape closes it.
+        QVERIFY(press(m_main, u"key F10 Down Down Right Return"_s) &&
+                said(u"Elenco delle ricorrenze"_s));
+        QVERIFY(press(m_main, u"key Escape"_s) && said(u"Giorni di DICEMBRE 2026"_s));
+        QVERIFY(press(m_main, u"key F10 Down Down Down Return"_s) &&
+                said(u"Anteprima della pagina"_s));
+        const QString page = waitForWindow(u"^Finestra creazione calendario"_s);
+        QVERIFY(press(page, u"key shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab"_s) &&
+                said(u"Salva Pagina push button"_s));
+        QVERIFY(press(page, u"key space"_s) && said(u"notification Pagina salvata nel file \""_s +
+                                                    m_root->path() + u"/Desktop/DICEMBRE.bmp\""_s));
+        QCOMPARE(closeAndWait(), 0);
+        orca.terminate();
+        QVERIFY(orca.waitForFinished(WaitMs));
+    }
+
     // As root the browser engine refuses to start without its sandbox, and would end the
     // program: the page opens in the user's browser, here a script that notes its argument.
     void todayMarkOpensTheBrowserAsRoot()
@@ -354,6 +428,9 @@ private slots:
         QVERIFY(click(cell(QDate::currentDate()).topLeft() + QPoint(px(502), px(205))));
         const QByteArray page = "http://" VELARIA_MAKER_HOST "/oroscopo/\n";
         WAIT_UNTIL(readBytes(browser + u".log"_s) == page, readBytes(browser + u".log"_s));
+        // The mark has the keyboard now, and Enter opens the page too.
+        QVERIFY(press(m_main, u"key Return"_s));
+        WAIT_UNTIL(readBytes(browser + u".log"_s) == page + page, readBytes(browser + u".log"_s));
         QVERIFY(m_program->state() == QProcess::Running);
         QCOMPARE(closeAndWait(), 0);
         QCOMPARE(leftOver(), QString());

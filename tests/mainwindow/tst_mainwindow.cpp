@@ -210,6 +210,10 @@ void TestMainWindow::dayInformation()
     QTest::mousePress(tuesday, Qt::LeftButton, {}, QPoint(20, 1500 / 15));
     QCOMPARE(line->text(), QStringLiteral("- Il giorno 5 marzo è il 65° del 2024 e mancano 301 "
                                           "giorni alla fine dell'anno -"));
+    // A screen reader reads the lines as they show.
+    for (QLabel *label : {line, control<QLabel>(QStringLiteral("Label4_0"))})
+        QCOMPARE(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name),
+                 label->text());
     QTRY_VERIFY(m_window->height() > height);
     QVERIFY(line->isVisible());
     // A press on no day leaves the line as it was.
@@ -222,7 +226,12 @@ void TestMainWindow::dayInformation()
 void TestMainWindow::recurrenceEditor()
 {
     start(QDate(2026, 5, 1));
-    m_window->menuBar()->findChild<QAction *>(QStringLiteral("configura"))->trigger();
+    // F10 opens the menu bar's items, where the editor is.
+    QTest::keyClick(m_window.get(), Qt::Key_F10);
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Return}) {
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QTest::keyClick(QApplication::activePopupWidget(), key);
+    }
     auto *editor = control<QWidget>(QStringLiteral("Frame4"));
     auto *list = control<QListWidget>(QStringLiteral("List1"));
     QVERIFY(editor->isVisible());
@@ -235,13 +244,34 @@ void TestMainWindow::recurrenceEditor()
     QCOMPARE(control<QLineEdit>(QStringLiteral("Text4_0"))->text(), QStringLiteral("12"));
     QCOMPARE(control<QLineEdit>(QStringLiteral("Text4_2"))->text(),
              QStringLiteral("<v>Compleanno di Anna"));
+    QAccessibleInterface *month =
+        QAccessible::queryAccessibleInterface(control<QWidget>(QStringLiteral("Combo1_0")));
+    // A drop-down list is named after its label.
+    const auto labels = month->relations(QAccessible::Label);
+    QVERIFY(!labels.isEmpty());
+    QCOMPARE(labels.first().first->text(QAccessible::Name) + QStringLiteral(", ") +
+                 month->text(QAccessible::Value),
+             QStringLiteral("Mese, 12"));
+
+    // The keyboard stays in the editor: Tab goes round its controls in their order on the screen.
+    QStringList tabbed;
+    for (int i = 0; i < 9; ++i) {
+        tabbed << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(tabbed, QStringList({"List1", "Combo1_0", "Combo1_1", "Text4_2", "Command8",
+                                  "Command6", "Command9", "Command7", "List1"}));
+    // Delete removes the current line, as a double click does.
+    list->setCurrentRow(0);
+    QTest::keyClick(list, Qt::Key_Delete);
+    QCOMPARE(list->count(), 1);
 
     control<QLineEdit>(QStringLiteral("Text4_0"))->setText(QStringLiteral("05"));
     control<QLineEdit>(QStringLiteral("Text4_1"))->setText(QStringLiteral("09"));
     auto *text = control<QLineEdit>(QStringLiteral("Text4_2"));
     text->setText(QStringLiteral("<a>Festa è °"));
     QTest::keyClick(text, Qt::Key_Return);
-    QCOMPARE(list->item(1)->text(), QStringLiteral("05/09 - <a>Festa è °"));
+    QCOMPARE(list->item(0)->text(), QStringLiteral("05/09 - <a>Festa è °"));
 
     // Escape leaves without saving; the list is kept for the next opening.
     QTest::keyClick(list, Qt::Key_Escape);
@@ -252,8 +282,7 @@ void TestMainWindow::recurrenceEditor()
     control<QPushButton>(QStringLiteral("Command7"))->click();
     QVERIFY(!editor->isVisible());
     QCOMPARE(readBytes(m_folder->filePath(QStringLiteral("Ricorrenze.txt"))),
-             QByteArray("03/02 - <b>Onomastico\r\n05/09 - <a>Festa \xE8 \xB0\r\n"
-                        "12/13 - <v>Compleanno di Anna\r\n"));
+             QByteArray("05/09 - <a>Festa \xE8 \xB0\r\n12/13 - <v>Compleanno di Anna\r\n"));
     auto *grid = control<MonthGrid>(QStringLiteral("picMonth"));
     QVERIFY(countColour(grid->grab().toImage(), grid->cellRect(9), QColor(255, 128, 0)) > 10);
 }
@@ -286,8 +315,9 @@ void TestMainWindow::importedBirthdaysAreSavedByTheUser()
     const auto import = [&] {
         QString report;
         answerNextModal([path, &report](QWidget *dialog) {
+            // Typed, as selectFile() leaves a name box that has the focus as it is.
             if (auto *files = qobject_cast<QFileDialog *>(dialog))
-                files->selectFile(path);
+                files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
             static_cast<QDialog *>(dialog)->accept();
             answerNextModal([&report](QWidget *box) {
                 report = qobject_cast<QMessageBox *>(box) ? qobject_cast<QMessageBox *>(box)->text()
@@ -363,32 +393,55 @@ void TestMainWindow::accessibleDays()
     start(QDate(2026, 12, 24));
     auto *grid = control<MonthGrid>(QStringLiteral("picMonth"));
     QAccessibleInterface *table = QAccessible::queryAccessibleInterface(grid);
-    QVERIFY(table);
+    QVERIFY(table && table->tableInterface());
+    QAccessibleTableInterface *weeks = table->tableInterface();
     QCOMPARE(table->role(), QAccessible::Table);
-    QCOMPARE(table->childCount(), 31);
-    QCOMPARE(table->child(24)->text(QAccessible::Name),
-             QStringLiteral("25 dicembre 2026, venerdì, Natale"));
-    QCOMPARE(table->child(5)->text(QAccessible::Name), QStringLiteral("6 dicembre 2026, domenica"));
-    QCOMPARE(table->child(6)->text(QAccessible::Name),
-             QStringLiteral("7 dicembre 2026, lunedì, oggi"));
-    QCOMPARE(table->child(12)->text(QAccessible::Name),
+    QCOMPARE(weeks->rowCount(), 6);
+    QCOMPARE(weeks->columnCount(), 7);
+    QCOMPARE(weeks->caption()->text(QAccessible::Name), caption());
+    QCOMPARE(weeks->columnDescription(6), QStringLiteral("domenica"));
+    const auto name = [&](int row, int column) {
+        return weeks->cellAt(row, column)->text(QAccessible::Name);
+    };
+    // December 2026 begins on a Tuesday.
+    QCOMPARE(name(0, 0), QString());
+    QCOMPARE(name(3, 4), QStringLiteral("25 dicembre 2026, venerdì, Natale"));
+    QCOMPARE(name(0, 6), QStringLiteral("6 dicembre 2026, domenica"));
+    QCOMPARE(name(1, 0), QStringLiteral("7 dicembre 2026, lunedì, oggi"));
+    QCOMPARE(name(1, 6),
              QStringLiteral("13 dicembre 2026, domenica, ricorrenza: Compleanno di Anna"));
-    auto *cell = table->child(24)->tableCellInterface();
+    QAccessibleTableCellInterface *cell = weeks->cellAt(3, 4)->tableCellInterface();
     QVERIFY(cell);
     QCOMPARE(cell->rowIndex(), 3);
     QCOMPARE(cell->columnIndex(), 4);
+    QCOMPARE(cell->columnHeaderCells().value(0)->text(QAccessible::Name),
+             QStringLiteral("venerdì"));
+    // After the days, the headings and today's mark, which the keyboard reaches too.
+    QStringList others;
+    for (int i = 6 * 7; i < table->childCount(); ++i)
+        others << table->child(i)->text(QAccessible::Name);
+    QVERIFY2(others.contains(u"lunedì") && others.contains(u"oggi è"),
+             qPrintable(others.join(u'|')));
 
     QTRY_VERIFY(grid->hasFocus()); // the days have the keyboard from the start
     // and the window its icon, from its title bar's size to a switcher's, once they are seen
     QTRY_VERIFY(m_window->windowIcon().availableSizes().contains(QSize(256, 256)));
+    const QAccessible::Id december7 = QAccessible::uniqueId(weeks->cellAt(1, 0));
     QTest::keyClick(grid, Qt::Key_Right);
     QTest::keyClick(grid, Qt::Key_Down);
     QCOMPARE(m_state->shownDate(), QDate(2027, 1, 1)); // across the month's end
-    QCOMPARE(table->childCount(), 31);
     QVERIFY(table->focusChild());
     QCOMPARE(table->focusChild()->text(QAccessible::Name),
              QStringLiteral("1 gennaio 2027, venerdì, Capodanno"));
     QVERIFY(control<QLabel>(QStringLiteral("Label4_1"))->text().contains(u"1 gennaio"));
+    // A month's days are objects of their own, and only today's date is "oggi".
+    QTest::keyClick(grid, Qt::Key_PageUp);
+    QVERIFY(QAccessible::uniqueId(weeks->cellAt(1, 0)) != december7);
+    QCOMPARE(name(1, 0), QStringLiteral("7 dicembre 2026, lunedì, oggi"));
+    QTest::keyClick(grid, Qt::Key_PageDown);
+    QCOMPARE(name(1, 3), QStringLiteral("7 gennaio 2027, giovedì"));
+    for (int i = 0; i < 6 * 7; ++i)
+        QVERIFY(!table->child(i)->text(QAccessible::Name).contains(u"oggi"));
 }
 
 QTEST_MAIN(TestMainWindow)

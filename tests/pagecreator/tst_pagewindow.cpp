@@ -8,6 +8,8 @@
 #include "pagewindow.h"
 #include "testsupport.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QLabel>
 #include <QPrinter>
 #include <QRandomGenerator>
@@ -164,6 +166,19 @@ private slots:
         QVERIFY(composed.wait() && caption->text() == pageCaption(2027, 10));
         QVERIFY(status->text().contains("il file non esiste") && status->text().contains(u'…'));
         QVERIFY(status->toolTip().contains(missing));
+        QCOMPARE(m_window->findChild<QWidget *>("Picture2")->accessibleDescription(),
+                 "Pagina di ottobre 2027, immagine ottobre.jpg: 1 festività, 0 ricorrenze");
+        // Screen readers read the texts and the buttons' captions as they show; the pens and
+        // the arrows are buttons the keyboard reaches, and Page Down turns the month here too.
+        for (const char *name : {StatusLine, MonthCaption, "Label5", SavePage, "Label1_9"}) {
+            QWidget *control = m_window->findChild<QWidget *>(name);
+            QCOMPARE(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name),
+                     control->property("text").toString());
+        }
+        for (const char *name : {"Image2_11", "Label3", NextMonth})
+            QVERIFY(m_window->findChild<QAbstractButton *>(name)->focusPolicy() & Qt::TabFocus);
+        QTest::keyClick(m_window->findChild<QWidget *>("Image2_11"), Qt::Key_PageDown);
+        QVERIFY(composed.wait() && caption->text() == pageCaption(2027, 11));
     }
 };
 
