@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -142,12 +143,17 @@ RecurrenceEditor::RecurrenceEditor(CalendarState &state, QWidget *parent)
     connect(saveAndLeave, &QPushButton::clicked, this, [this] { closeEditor(true); });
     connect(leave, &QPushButton::clicked, this, [this] { closeEditor(false); });
 
-    // A line chosen with the mouse or the arrow keys fills the boxes.
-    connect(m_list, &QListWidget::currentRowChanged, this, &RecurrenceEditor::showLine);
+    // A line chosen with the mouse or the arrow keys fills the boxes. The list's current row
+    // alone does not: it is set when the list takes the focus, and a new line would then be
+    // inserted with another line's date.
+    connect(m_list, &QListWidget::itemSelectionChanged, this, [this] {
+        if (const QList<QListWidgetItem *> chosen = m_list->selectedItems(); !chosen.isEmpty())
+            showLine(m_list->row(chosen.constFirst()));
+    });
     connect(m_list, &QListWidget::itemClicked, this,
             [this](QListWidgetItem *item) { showLine(m_list->row(item)); });
     connect(m_list, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem *item) { delete m_list->takeItem(m_list->row(item)); });
+            [this](QListWidgetItem *item) { removeLine(m_list->row(item)); });
 
     setTabOrder(leave, saveAndLeave);
     setTabOrder(saveAndLeave, m_list);
@@ -168,6 +174,7 @@ void RecurrenceEditor::setLines(const QStringList &lines)
     m_list->clear();
     for (const QString &line : sorted)
         m_list->addItem(lineItem(line));
+    m_savedLines = sorted;
 }
 
 void RecurrenceEditor::addLines(const QStringList &lines)
@@ -212,6 +219,13 @@ bool RecurrenceEditor::insertFromBoxes()
     return true;
 }
 
+void RecurrenceEditor::removeLine(int row)
+{
+    // The list then chooses the next line itself, which is no choice of the user's.
+    const QSignalBlocker quiet(m_list);
+    delete m_list->takeItem(row);
+}
+
 void RecurrenceEditor::showLine(int row)
 {
     if (row < 0 || row >= m_list->count())
@@ -236,6 +250,7 @@ bool RecurrenceEditor::save()
                                  .arg(error));
         return false;
     }
+    m_savedLines = all;
     return true;
 }
 
@@ -250,8 +265,9 @@ void RecurrenceEditor::keyPressEvent(QKeyEvent *event)
 
 void RecurrenceEditor::closeEditor(bool saveFirst)
 {
-    if (saveFirst)
-        save();
+    // A refused save keeps the editor open, the unsaved lines in sight.
+    if (saveFirst && !save())
+        return;
     hide();
     emit closed();
 }

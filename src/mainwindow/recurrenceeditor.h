@@ -25,6 +25,8 @@ public:
     // Adds lines to the list in their sorted places; nothing is saved until the user saves.
     void addLines(const QStringList &lines);
     QStringList lines() const;
+    // Whether the list differs from the lines last read or saved.
+    bool hasUnsavedLines() const { return lines() != m_savedLines; }
 
     // Adds the line of the three boxes; false when they do not make one.
     bool insertFromBoxes();
@@ -42,6 +44,7 @@ private:
     void insertSorted(const QString &line);
     QString lineAt(int row) const;
     void showLine(int row);
+    void removeLine(int row);
     void closeEditor(bool saveFirst);
 
     CalendarState &m_state;
@@ -51,6 +54,7 @@ private:
     QLineEdit *m_monthBox = nullptr;
     QLineEdit *m_dayBox = nullptr;
     QLineEdit *m_textBox = nullptr;
+    QStringList m_savedLines; // as the list held them when last set or saved
 };
 
 } // namespace velaria
