@@ -405,11 +405,13 @@ void MainWindow::enterDate()
         box.setWindowTitle(QStringLiteral("Inserire la nuova data"));
         box.setLabelText(label);
         box.setTextValue(text);
-        // Wide enough for the title beside the title bar's icon and buttons.
+        // Wide enough for the title beside the title bar's icon and buttons; its layout gives
+        // the height.
         QFont bold = box.font();
         bold.setBold(true);
-        box.setMinimumWidth(QFontMetrics(bold).horizontalAdvance(box.windowTitle()) +
-                            8 * QFontMetrics(bold).height());
+        box.resize(QFontMetrics(bold).horizontalAdvance(box.windowTitle()) +
+                       8 * QFontMetrics(bold).height(),
+                   1);
         if (box.exec() != QDialog::Accepted)
             return;
         text = box.textValue();

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 using namespace velaria;
+using namespace velaria::testing;
 
 class TestWebWindow : public QObject
 {
@@ -47,7 +48,7 @@ void TestWebWindow::initTestCase()
         });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     });
-    QVERIFY(velaria::testing::writeBytes(m_browser, "#!/bin/sh\necho \"$1\" >> \"$0.log\"\n"));
+    QVERIFY(writeBytes(m_browser, "#!/bin/sh\necho \"$1\" >> \"$0.log\"\n"));
     QVERIFY(QFile::setPermissions(m_browser, QFile::ReadOwner | QFile::ExeOwner));
     for (const char *name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION"})
         qunsetenv(name);
@@ -118,7 +119,7 @@ void TestWebWindow::browserWhereTheWindowCannotBe()
     qputenv("BROWSER", browser.toUtf8());
     QString warning;
     if (browser != m_browser) {
-        velaria::testing::answerNextModal([&warning](QWidget *modal) {
+        answerNextModal([&warning](QWidget *modal) {
             if (auto *box = qobject_cast<QMessageBox *>(modal))
                 warning = box->text();
             modal->close();
@@ -127,7 +128,7 @@ void TestWebWindow::browserWhereTheWindowCannotBe()
     launcher.show(page);
     QVERIFY(!launcher.window());
     if (browser == m_browser)
-        QTRY_COMPARE(velaria::testing::readBytes(m_opened), page.toString().toUtf8() + "\n");
+        QTRY_COMPARE(readBytes(m_opened), page.toString().toUtf8() + "\n");
     else
         QTRY_VERIFY2(warning.contains(u"Installare un browser"), qPrintable(warning));
 }
