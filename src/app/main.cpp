@@ -30,6 +30,9 @@ int main(int argc, char *argv[])
     // Every window, dialog and menu in the colours it was made for, whatever the desktop's theme.
     QApplication::setPalette(velaria::lightPalette());
 
+    // Italian whatever the system's language, as every text of the program: numbers and dates
+    // in Qt's dialogs, and the browser engine's own pages (a page that cannot be loaded).
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     // Qt's own dialog texts (OK, Annulla) in Italian, like every other text of the program.
     QTranslator qtItalian;
     if (qtItalian.load(QLocale(QLocale::Italian), QStringLiteral("qtbase"), QStringLiteral("_"),

@@ -5,6 +5,7 @@
 #include "calendarstate.h"
 #include "clickable.h"
 #include "datafiles.h"
+#include "desktopopener.h"
 #include "icalendar.h"
 #include "monthgrid.h"
 #include "pagewindow.h"
@@ -17,7 +18,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -80,6 +80,32 @@ void setTextColour(QWidget *widget, const QColor &colour)
 QString indexedName(const char *name, int index)
 {
     return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
+}
+
+// The month's line as its label has room for it: when the whole line would need more rows than
+// the label shows, the items that fit and a mark that more follow.
+QString fittedLine(const QString &line, const QLabel *label)
+{
+    const QRect room = label->contentsRect();
+    const auto fits = [label, room](const QString &text) {
+        return label->fontMetrics()
+                   .boundingRect(room, int(label->alignment()) | Qt::TextWordWrap, text)
+                   .height() <= room.height();
+    };
+    if (fits(line))
+        return line;
+    const QString separator = QStringLiteral(" - ");
+    const QString more = QStringLiteral(" - …");
+    const QStringList items = line.split(separator);
+    qsizetype shown = 0; // whole items that fit, searched by halves
+    qsizetype tooMany = items.size();
+    while (tooMany - shown > 1) {
+        const qsizetype middle = (shown + tooMany) / 2;
+        (fits(items.first(middle).join(separator) + more) ? shown : tooMany) = middle;
+    }
+    if (shown == 0)
+        return label->fontMetrics().elidedText(line, Qt::ElideRight, room.width());
+    return items.first(shown).join(separator) + more;
 }
 
 QPushButton *hiddenButton(const QString &text, const char *name, QRect place, QWidget *parent)
@@ -256,8 +282,11 @@ void MainWindow::buildMonthGrid(QWidget *client)
         connect(area, &ClickArea::pressed, this, [this, column](Qt::MouseButton, QPoint at) {
             const int day = dayAt(column, static_cast<int>(twips(at.y())), m_state.shownYear(),
                                   m_state.shownMonth());
-            if (day > 0)
-                showDayInformation(day);
+            if (day <= 0)
+                return;
+            // The day pressed becomes the keyboard's: the arrows go on from it.
+            m_state.setShownDate(QDate(m_state.shownYear(), m_state.shownMonth(), day));
+            showDayInformation(day);
         });
     }
 
@@ -290,6 +319,11 @@ void MainWindow::buildMenu()
     QAction *today = bar->addAction(QStringLiteral("&Data Corrente"));
     today->setObjectName(QStringLiteral("MesCor"));
     today->setShortcut(Qt::Key_Home);
+    // Only where Home has no meaning of its own: in the editor's list and boxes it goes to
+    // the first item or character.
+    today->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    m_grid->addAction(today);
+    m_monthCaption->addAction(today);
     connect(today, &QAction::triggered, this, &MainWindow::showToday);
 
     QMenu *recurrences = bar->addMenu(QStringLiteral("&Ricorrenze"));
@@ -347,7 +381,13 @@ void MainWindow::showMonth()
     m_todayFrame->setVisible(m_month.today > 0);
     // The line has room for two rows of text; laying out a far longer one (a recurrence of
     // megabytes in a damaged file) would freeze the window for seconds.
-    m_holidayLine->setText(m_month.holidayLine.left(HolidayLineShown));
+    const QString line = m_month.holidayLine.left(HolidayLineShown);
+    const QString shown = fittedLine(line, m_holidayLine);
+    m_holidayLine->setText(shown);
+    // A line cut short is read whole in its tool tip, wrapped as a paragraph.
+    m_holidayLine->setToolTip(shown == line
+                                  ? QStringLiteral("Festività")
+                                  : QStringLiteral("<p>%1</p>").arg(line.toHtmlEscaped()));
     m_grid->setMonth(m_month, m_state.shownDate().day());
 }
 
@@ -378,11 +418,20 @@ void MainWindow::enterDate()
     QString label = QStringLiteral("Esempio: ") + example;
     QString text = example;
     for (;;) {
-        bool accepted = false;
-        text = QInputDialog::getText(this, QStringLiteral("Inserire la nuova data"), label,
-                                     QLineEdit::Normal, text, &accepted);
-        if (!accepted)
+        QInputDialog box(this);
+        box.setWindowTitle(QStringLiteral("Inserire la nuova data"));
+        box.setLabelText(label);
+        box.setTextValue(text);
+        // Wide enough for the title beside the title bar's icon and buttons; its layout gives
+        // the height.
+        QFont bold = box.font();
+        bold.setBold(true);
+        box.resize(QFontMetrics(bold).horizontalAdvance(box.windowTitle()) +
+                       8 * QFontMetrics(bold).height(),
+                   1);
+        if (box.exec() != QDialog::Accepted)
             return;
+        text = box.textValue();
         const QDate date = parseDateEntry(text, m_state.today());
         if (date.isValid()) {
             m_state.setShownDate(date);
@@ -435,16 +484,19 @@ void MainWindow::openRecurrenceFile()
         }
     }
 #ifdef Q_OS_WIN
-    const bool started =
-        QProcess::startDetached(QStringLiteral("notepad.exe"), {QDir::toNativeSeparators(path)});
-#else
-    const bool started = QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-#endif
-    if (!started)
+    if (!QProcess::startDetached(QStringLiteral("notepad.exe"), {QDir::toNativeSeparators(path)}))
         QMessageBox::warning(this, QStringLiteral("Ricorrenze"),
                              QStringLiteral("Impossibile avviare un editor di testo per il "
                                             "file \"%1\".")
                                  .arg(QDir::toNativeSeparators(path)));
+#else
+    openOnDesktop(QUrl::fromLocalFile(path), this, QStringLiteral("Ricorrenze"),
+                  QStringLiteral("Il file \"%1\" non si è potuto aprire: il desktop non ha un "
+                                 "programma che apra i file di testo, o quello che ha non si è "
+                                 "avviato.\nAprire il file con un editor di testo, o sceglierne "
+                                 "uno come programma per i file di testo.")
+                      .arg(path));
+#endif
 }
 
 void MainWindow::exportCalendar()
@@ -544,8 +596,12 @@ void MainWindow::importLines(
 
 void MainWindow::openSite()
 {
-    QDesktopServices::openUrl(
-        QUrl(QStringLiteral("http://%1/ftp/?prog=calendario&ver=1.0.7").arg(m_state.makerHost())));
+    const QUrl page(
+        QStringLiteral("http://%1/ftp/?prog=calendario&ver=1.0.7").arg(m_state.makerHost()));
+    openOnDesktop(page, this, QStringLiteral("Sito"),
+                  QStringLiteral("Impossibile aprire la pagina %1 nel browser.\nInstallare un "
+                                 "browser, o aprire l'indirizzo in un browser.")
+                      .arg(page.toString()));
 }
 
 bool MainWindow::event(QEvent *event)
@@ -579,8 +635,34 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
     QMainWindow::keyPressEvent(event);
 }
 
+// Lines added or removed in the editor and not saved are not lost without a word: the user
+// saves them, leaves them or stays. True when the window may close.
+bool MainWindow::settleUnsavedRecurrences()
+{
+    if (!m_editor->hasUnsavedLines())
+        return true;
+    openRecurrenceEditor(); // the lines in sight behind the question
+    QMessageBox question(QMessageBox::Question, QStringLiteral("Ricorrenze"),
+                         QStringLiteral("Salvare le ricorrenze?"), QMessageBox::NoButton, this);
+    question.setInformativeText(
+        QStringLiteral("L'elenco delle ricorrenze ha modifiche non salvate."));
+    QPushButton *saveButton = question.addButton(QStringLiteral("Salva"), QMessageBox::AcceptRole);
+    QPushButton *leaveButton =
+        question.addButton(QStringLiteral("Non salvare"), QMessageBox::DestructiveRole);
+    question.addButton(QStringLiteral("Annulla"), QMessageBox::RejectRole);
+    question.setDefaultButton(saveButton);
+    question.exec();
+    // A refused save has said why, and keeps the window open.
+    return question.clickedButton() == leaveButton ||
+           (question.clickedButton() == saveButton && m_editor->save());
+}
+
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    if (!settleUnsavedRecurrences()) {
+        event->ignore();
+        return;
+    }
     m_webWindow.close();
     delete m_pageWindow.data();
     event->accept();

@@ -62,6 +62,7 @@ private:
     void scheduleMidnight();
     void setTall(bool tall);
     void openRecurrenceEditor();
+    bool settleUnsavedRecurrences();
     void openPageWindow();
     void openRecurrenceFile();
     void exportCalendar();

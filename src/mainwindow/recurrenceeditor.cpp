@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -148,12 +149,17 @@ RecurrenceEditor::RecurrenceEditor(CalendarState &state, QWidget *parent)
     connect(saveAndLeave, &QPushButton::clicked, this, [this] { closeEditor(true); });
     connect(leave, &QPushButton::clicked, this, [this] { closeEditor(false); });
 
-    // A line chosen with the mouse or the arrow keys fills the boxes.
-    connect(m_list, &QListWidget::currentRowChanged, this, &RecurrenceEditor::showLine);
+    // A line chosen with the mouse or the arrow keys fills the boxes. The list's current row
+    // alone does not: it is set when the list takes the focus, and a new line would then be
+    // inserted with another line's date.
+    connect(m_list, &QListWidget::itemSelectionChanged, this, [this] {
+        if (const QList<QListWidgetItem *> chosen = m_list->selectedItems(); !chosen.isEmpty())
+            showLine(m_list->row(chosen.constFirst()));
+    });
     connect(m_list, &QListWidget::itemClicked, this,
             [this](QListWidgetItem *item) { showLine(m_list->row(item)); });
     connect(m_list, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem *item) { delete m_list->takeItem(m_list->row(item)); });
+            [this](QListWidgetItem *item) { removeLine(m_list->row(item)); });
     m_list->installEventFilter(this); // Delete removes the current line
 
     // Tab goes round these, in their order on the screen, while the editor is open.
@@ -171,6 +177,7 @@ void RecurrenceEditor::setLines(const QStringList &lines)
     m_list->clear();
     for (const QString &line : sorted)
         m_list->addItem(lineItem(line));
+    m_savedLines = sorted;
 }
 
 void RecurrenceEditor::addImportedLines(const QStringList &lines)
@@ -217,6 +224,13 @@ bool RecurrenceEditor::insertFromBoxes()
     return true;
 }
 
+void RecurrenceEditor::removeLine(int row)
+{
+    // The list then chooses the next line itself, which is no choice of the user's.
+    const QSignalBlocker quiet(m_list);
+    delete m_list->takeItem(row);
+}
+
 void RecurrenceEditor::showLine(int row)
 {
     if (row < 0 || row >= m_list->count())
@@ -242,6 +256,7 @@ bool RecurrenceEditor::save()
         return false;
     }
     m_beforeImport.reset();
+    m_savedLines = all;
     return true;
 }
 
@@ -267,7 +282,7 @@ bool RecurrenceEditor::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_list && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
         if (m_list->currentItem())
-            delete m_list->takeItem(m_list->currentRow());
+            removeLine(m_list->currentRow());
         return true;
     }
     return QGroupBox::eventFilter(watched, event);
@@ -285,9 +300,10 @@ bool RecurrenceEditor::focusNextPrevChild(bool next)
 
 void RecurrenceEditor::closeEditor(bool saveFirst)
 {
-    if (saveFirst)
-        save();
-    else if (m_beforeImport)
+    // A refused save keeps the editor open, the unsaved lines in sight.
+    if (saveFirst && !save())
+        return;
+    if (!saveFirst && m_beforeImport)
         setLines(*std::exchange(m_beforeImport, std::nullopt));
     hide();
     emit closed();

@@ -29,6 +29,8 @@ public:
     // saves, and "Esci senza salvare" gives back the list as it was before the import.
     void addImportedLines(const QStringList &lines);
     QStringList lines() const;
+    // Whether the list differs from the lines last read or saved.
+    bool hasUnsavedLines() const { return lines() != m_savedLines; }
 
     // Adds the line of the three boxes; false when they do not make one.
     bool insertFromBoxes();
@@ -48,6 +50,7 @@ private:
     void insertSorted(const QString &line);
     QString lineAt(int row) const;
     void showLine(int row);
+    void removeLine(int row);
     void closeEditor(bool saveFirst);
 
     CalendarState &m_state;
@@ -59,6 +62,7 @@ private:
     QLineEdit *m_textBox = nullptr;
     std::optional<QStringList> m_beforeImport; // since the last save
     QList<QWidget *> m_tabCycle;
+    QStringList m_savedLines; // as the list held them when last set or saved
 };
 
 } // namespace velaria

@@ -7,6 +7,7 @@
 #include "pagecomposer.h"
 #include "pagecontent.h"
 #include "pagecreator.h"
+#include "pagefiles.h"
 #include "pagepreview.h"
 #include "pathbox.h"
 #include "penicon.h"
@@ -463,6 +464,9 @@ void PageWindow::savePage()
 {
     clearMessage();
     composeIfPending();
+    // A desktop folder not made yet is made, as file managers do.
+    if (const QString desktop = desktopFolder(); !desktop.isEmpty())
+        QDir().mkpath(desktop);
     const PageCreator::SavedPage saved = m_creator->savePage();
     if (!saved.error.isEmpty()) {
         showMessage(saved.error);
@@ -476,14 +480,11 @@ void PageWindow::restoreCaption()
 {
     m_captionTimer->stop();
     setWindowTitle(caption());
-    if (m_timedMessage)
-        clearMessage();
 }
 
 void PageWindow::showMessage(const QString &text, bool fromComposition)
 {
     m_compositionMessage = fromComposition;
-    m_timedMessage = fromComposition;
     const int width = m_statusLine->contentsRect().width() - 2 * m_statusLine->margin();
     m_statusLine->showMessage(fitted(text, m_statusLine->fontMetrics(), width));
     m_statusLine->setToolTip(text);
@@ -492,7 +493,6 @@ void PageWindow::showMessage(const QString &text, bool fromComposition)
 void PageWindow::clearMessage()
 {
     m_compositionMessage = false;
-    m_timedMessage = false;
     m_statusLine->clear();
     m_statusLine->setToolTip({});
 }

@@ -81,7 +81,6 @@ private:
     QTimer *m_composeTimer = nullptr;
     QTimer *m_captionTimer = nullptr;
     bool m_compositionMessage = false; // the message came from the last composition
-    bool m_timedMessage = false;       // the message goes when Timer2 runs out
 };
 
 } // namespace velaria

@@ -95,7 +95,10 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == m_window && event->type() == QEvent::Show) {
+        // Placed when it first opens; after that the window stays where the user puts it,
+        // also when it comes back from being minimised or hidden.
+        if (watched == m_window && event->type() == QEvent::Show && !m_placed) {
+            m_placed = true;
             place();
             m_steps = 0;
             m_settled = 0;
@@ -146,6 +149,7 @@ private:
     QTimer m_timer;
     int m_steps = 0;
     int m_settled = 0;
+    bool m_placed = false;
 };
 
 } // namespace

@@ -14,7 +14,7 @@ namespace velaria {
 // screen's available area, the frame's top-left corner.
 using FramePlacement = std::function<QPoint(QSize frame, QRect available)>;
 
-// Places a top-level window by its frame each time it is shown. The window manager frames a
+// Places a top-level window by its frame when it is first shown. The window manager frames a
 // window only after it is mapped, so the place is worked out again while the frame's margins
 // are still changing, during the first moments after the window appears.
 void placeByFrame(QWidget *window, FramePlacement placement);

@@ -1,9 +1,9 @@
 #include "webwindowlauncher.h"
 
+#include "desktopopener.h"
 #include "webwindowfactory.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QJsonObject>
 #include <QMessageBox>
@@ -74,12 +74,12 @@ void WebWindowLauncher::show(const QUrl &page, QWidget *owner)
         if (WebWindowFactory *factory = loadFactory()) {
             m_window = factory->createWebWindow(page);
         } else {
-            if (!QDesktopServices::openUrl(page))
-                QMessageBox::warning(owner, QStringLiteral("Finestra di navigazione"),
-                                     QStringLiteral("Impossibile aprire la pagina %1: né la "
-                                                    "finestra di navigazione né il browser "
-                                                    "possono essere avviati.")
-                                         .arg(page.toString()));
+            openOnDesktop(page, owner, QStringLiteral("Finestra di navigazione"),
+                          QStringLiteral("Impossibile aprire la pagina %1: né la finestra di "
+                                         "navigazione né il browser possono essere avviati.\n"
+                                         "Installare un browser, o aprire l'indirizzo in un "
+                                         "browser.")
+                              .arg(page.toString()));
             return;
         }
     }

@@ -294,6 +294,39 @@ private slots:
         QCOMPARE(leftOver(), QString());
     }
 
+    // The editor, opened on a file with a line, adds nothing before a line is chosen. The window
+    // moved, minimised and restored stays where it was put. A line added and not saved is not
+    // lost when the window closes: the program asks, and "Annulla" keeps it open.
+    void recurrenceEditorAndClosing()
+    {
+        QVERIFY(start());
+        QVERIFY(press(m_main, u"key alt+r i"_s));               // "Ricorrenze", "Inserimento"
+        QVERIFY(click(at(90 + 5820 + 397, 780 + 3900 + 157)));  // "Inserisci"
+        QVERIFY(click(at(90 + 90 + 1000, 780 + 240 + 120)));    // the first line
+        QVERIFY(click(at(90 + 1380 + 2197, 780 + 3900 + 157))); // its text
+        QVERIFY(press(m_main, u"key ctrl+a"_s) && press(m_main, u"type Sagra"_s) &&
+                press(m_main, u"key Return"_s));
+
+        const QRect centred = windowRect(m_main, true);
+        QVERIFY(!run(u"xdotool windowmove %1 100 80"_s.arg(m_main)).isNull());
+        QRect moved;
+        WAIT_UNTIL((moved = windowRect(m_main, true)).isValid() && moved != centred,
+                   u"not moved"_s);
+        QVERIFY(!run(u"xdotool windowminimize --sync "_s + m_main).isNull());
+        QVERIFY(press(m_main));                           // brought back
+        for (const char *answer : {"Escape", "Return"}) { // "Annulla", then "Salva"
+            run(u"wmctrl -i -c "_s + m_main);
+            const QString question = waitForWindow(u"^Ricorrenze$"_s);
+            QCOMPARE(windowRect(m_main, true), moved);
+            QVERIFY(!question.isEmpty() && press(question, u"key "_s + QLatin1String(answer)));
+            WAIT_UNTIL(windowRect(question).isNull(), u"the question stays"_s);
+        }
+        QVERIFY(m_program->waitForFinished(WaitMs) && m_program->exitCode() == 0);
+        QCOMPARE(readBytes(path(u"Ricorrenze.txt"_s)),
+                 QByteArray("12/13 - <v>Compleanno\r\n12/13 - Sagra\r\n"));
+        QCOMPARE(leftOver(), QString());
+    }
+
     void screenReaderReadsTheDays()
     {
         m_environment.insert(u"QT_LINUX_ACCESSIBILITY_ALWAYS_ON"_s, u"1"_s);
@@ -324,11 +357,11 @@ private slots:
         QCOMPARE(r.value(2 + 13),
                  said(13, u"13 dicembre 2026, domenica, ricorrenza: Compleanno"_s));
 
-        // A click on the entered day gives the grid the keyboard; an arrow moves to the next day.
-        QVERIFY(click(cell(QDate(2026, 12, 25)).center()));
-        WAIT_UNTIL((r = readScreen()).value(2) == u"25"_s, r.join(u'|'));
+        // A click on a day gives the grid the keyboard there; an arrow moves to the next day.
+        QVERIFY(click(cell(QDate(2026, 12, 24)).center()));
+        WAIT_UNTIL((r = readScreen()).value(2) == u"24"_s, r.join(u'|'));
         QVERIFY(press(m_main, u"key Right"_s));
-        WAIT_UNTIL((r = readScreen()).value(2) == u"26"_s, r.join(u'|'));
+        WAIT_UNTIL((r = readScreen()).value(2) == u"25"_s, r.join(u'|'));
         QCOMPARE(r.value(2 + 26), said(26, u"26 dicembre 2026, sabato, Santo Stefano"_s));
         QCOMPARE(closeAndWait(), 0);
     }

@@ -41,6 +41,7 @@ private slots:
     void importedBirthdaysAreSavedByTheUser_data();
     void importedBirthdaysAreSavedByTheUser();
     void unreadableRecurrencesAreKept();
+    void longHolidayLine();
     void todayFollowsTheClock();
     void accessibleDays();
 
@@ -214,6 +215,7 @@ void TestMainWindow::dayInformation()
     for (QLabel *label : {line, control<QLabel>(QStringLiteral("Label4_0"))})
         QCOMPARE(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name),
                  label->text());
+    QCOMPARE(control<MonthGrid>(QStringLiteral("picMonth"))->focusDay(), 5); // the arrows' day
     QTRY_VERIFY(m_window->height() > height);
     QVERIFY(line->isVisible());
     // A press on no day leaves the line as it was.
@@ -236,10 +238,18 @@ void TestMainWindow::recurrenceEditor()
     auto *list = control<QListWidget>(QStringLiteral("List1"));
     QVERIFY(editor->isVisible());
     QCOMPARE(list->count(), 2);
+    // The keyboard goes into the editor, whose boxes stay empty until a line is chosen: a name
+    // typed at once, or "Inserisci", adds nothing.
+    QVERIFY(editor->isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClicks(control<QLineEdit>(QStringLiteral("Text4_2")), QStringLiteral("Sagra"));
+    control<QPushButton>(QStringLiteral("Command8"))->click();
+    QCOMPARE(list->count(), 2);
 
-    // Arrow keys fill the boxes like a click.
+    // Arrow keys fill the boxes like a click; Home is the list's, not the month's behind.
     list->setFocus();
     list->setCurrentRow(0);
+    QTest::keyClick(list, Qt::Key_Home);
+    QCOMPARE(m_state->shownDate(), QDate(2026, 5, 1));
     QTest::keyClick(list, Qt::Key_Down);
     QCOMPARE(control<QLineEdit>(QStringLiteral("Text4_0"))->text(), QStringLiteral("12"));
     QCOMPARE(control<QLineEdit>(QStringLiteral("Text4_2"))->text(),
@@ -285,6 +295,27 @@ void TestMainWindow::recurrenceEditor()
              QByteArray("05/09 - <a>Festa \xE8 \xB0\r\n12/13 - <v>Compleanno di Anna\r\n"));
     auto *grid = control<MonthGrid>(QStringLiteral("picMonth"));
     QVERIFY(countColour(grid->grab().toImage(), grid->cellRect(9), QColor(255, 128, 0)) > 10);
+
+    // A line removed by a double click (the boxes keep it, not the next line) and not saved:
+    // closing asks, and "Non salvare" leaves the file as it was.
+    const QByteArray saved = readBytes(m_folder->filePath(QStringLiteral("Ricorrenze.txt")));
+    m_window->menuBar()->findChild<QAction *>(QStringLiteral("configura"))->trigger();
+    const QPoint first = list->visualItemRect(list->item(0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, first);
+    QCOMPARE(control<QLineEdit>(QStringLiteral("Text4_2"))->text(), QStringLiteral("<a>Festa è °"));
+    QString question;
+    answerNextModal([&question](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        question = box ? box->text() : QString();
+        for (QAbstractButton *button : box ? box->buttons() : QList<QAbstractButton *>()) {
+            if (button->text() == u"Non salvare")
+                button->click();
+        }
+    });
+    QVERIFY(m_window->close());
+    QCOMPARE(question, QStringLiteral("Salvare le ricorrenze?"));
+    QCOMPARE(readBytes(m_folder->filePath(QStringLiteral("Ricorrenze.txt"))), saved);
 }
 
 void TestMainWindow::importedBirthdaysAreSavedByTheUser_data()
@@ -367,9 +398,25 @@ void TestMainWindow::unreadableRecurrencesAreKept()
             refusal = box->text();
         modal->close();
     });
-    control<QPushButton>(QStringLiteral("Command9"))->click();
+    // "Esci e salva" refused leaves the editor open, with the lines that were not saved.
+    m_window->menuBar()->findChild<QAction *>(QStringLiteral("configura"))->trigger();
+    control<QPushButton>(QStringLiteral("Command7"))->click();
     QVERIFY2(refusal.contains(u"non sono state salvate"), qPrintable(refusal));
+    QVERIFY(control<QWidget>(QStringLiteral("Frame4"))->isVisible());
     QVERIFY(QFileInfo(path).isDir());
+}
+
+void TestMainWindow::longHolidayLine()
+{
+    QByteArray lines; // fifteen recurrences in January, more than the line's two rows hold
+    for (int day = 10; day < 25; ++day)
+        lines += "01/" + QByteArray::number(day) + " - Compleanno di Massimiliano\r\n";
+    QVERIFY(writeBytes(m_folder->filePath(QStringLiteral("Ricorrenze.txt")), lines));
+    start(QDate(2027, 1, 1));
+    // It shows the rows it has room for, ending with a mark that more follows; its tip is all.
+    auto *line = control<QLabel>(QStringLiteral("Label4_0"));
+    QVERIFY(line->heightForWidth(line->width()) <= line->height() && line->text().endsWith(u'…'));
+    QCOMPARE(line->toolTip().count(u"Massimiliano"), 15);
 }
 
 void TestMainWindow::todayFollowsTheClock()

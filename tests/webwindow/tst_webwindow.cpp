@@ -1,6 +1,7 @@
+#include "testsupport.h"
 #include "webwindowlauncher.h"
 
-#include <QDesktopServices>
+#include <QMessageBox>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -9,16 +10,7 @@
 #include <unistd.h>
 
 using namespace velaria;
-
-// Stands in for the user's browser: records the addresses the program opens.
-class Browser : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl &url) { opened << url; }
-};
+using namespace velaria::testing;
 
 class TestWebWindow : public QObject
 {
@@ -30,7 +22,6 @@ public:
 
 private slots:
     void initTestCase();
-    void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("http")); }
     void cleanup();
     void showsTheSitePage();
     void browserWhereTheWindowCannotBe_data();
@@ -39,7 +30,11 @@ private slots:
 private:
     QTcpServer m_server;
     int m_requests = 0;
-    Browser m_browser;
+    // The user's browser as the desktop's opener finds it on a desktop without one of its own:
+    // a script that notes the addresses it is given, in its log.
+    QTemporaryDir m_folder;
+    QString m_browser = m_folder.filePath(QStringLiteral("browser"));
+    QString m_opened = m_browser + QStringLiteral(".log");
 };
 
 void TestWebWindow::initTestCase()
@@ -57,12 +52,18 @@ void TestWebWindow::initTestCase()
         });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     });
-    QDesktopServices::setUrlHandler(QStringLiteral("http"), &m_browser, "open");
+    QVERIFY(writeBytes(m_browser, "#!/bin/sh\necho \"$1\" >> \"$0.log\"\n"));
+    QVERIFY(QFile::setPermissions(m_browser, QFile::ReadOwner | QFile::ExeOwner));
+    for (const char *name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION"})
+        qunsetenv(name);
+    for (const char *name :
+         {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"})
+        qputenv(name, m_folder.path().toUtf8()); // no program of the system's for web pages
 }
 
 void TestWebWindow::cleanup()
 {
-    m_browser.opened.clear();
+    QFile::remove(m_opened);
     m_requests = 0;
 }
 
@@ -94,19 +95,23 @@ void TestWebWindow::showsTheSitePage()
     QTRY_VERIFY(!launcher.window());
     launcher.show(page);
     QTRY_COMPARE_WITH_TIMEOUT(m_requests, 2, 60000);
-    QVERIFY(m_browser.opened.isEmpty());
+    QVERIFY(!QFile::exists(m_opened));
 }
 
 void TestWebWindow::browserWhereTheWindowCannotBe_data()
 {
     QTest::addColumn<bool>("plugin");
-    QTest::newRow("no plugin") << false;
-    QTest::newRow("root without the engine's sandbox switch") << true;
+    QTest::addColumn<QString>("browser");
+    QTest::newRow("no plugin") << false << m_browser;
+    QTest::newRow("root without the engine's sandbox switch") << true << m_browser;
+    // Said in the window, not only on standard error.
+    QTest::newRow("no plugin, no browser that starts") << false << "false";
 }
 
 void TestWebWindow::browserWhereTheWindowCannotBe()
 {
     QFETCH(bool, plugin);
+    QFETCH(QString, browser);
     if (plugin && ::geteuid() != 0)
         QSKIP("the engine refuses to start only for root");
     qunsetenv("QTWEBENGINE_DISABLE_SANDBOX");
@@ -115,9 +120,21 @@ void TestWebWindow::browserWhereTheWindowCannotBe()
                                                  : empty.path());
     WebWindowLauncher launcher;
     const QUrl page = WebWindowLauncher::horoscopePage(QStringLiteral("velaria.example"));
+    qputenv("BROWSER", browser.toUtf8());
+    QString warning;
+    if (browser != m_browser) {
+        answerNextModal([&warning](QWidget *modal) {
+            if (auto *box = qobject_cast<QMessageBox *>(modal))
+                warning = box->text();
+            modal->close();
+        });
+    }
     launcher.show(page);
     QVERIFY(!launcher.window());
-    QCOMPARE(m_browser.opened, QList<QUrl>{page});
+    if (browser == m_browser)
+        QTRY_COMPARE(readBytes(m_opened), page.toString().toUtf8() + "\n");
+    else
+        QTRY_VERIFY2(warning.contains(u"Installare un browser"), qPrintable(warning));
 }
 
 QTEST_MAIN(TestWebWindow)
