@@ -5,8 +5,8 @@
 #   and so Qt and lpstat, talks to it). Its one queue, its default printer, writes a PDF file
 #   (cups-pdf) for every job into the folder exported as VELARIA_CUPS_PDF_DIR. The machine's
 #   own scheduler, its queues, its default printer and /etc/cups are left alone.
-# A script that starts them runs inside a D-Bus session of its own (velaria_session_bus), and
-# stops them on every way out (velaria_on_exit).
+# A script that starts them runs inside a D-Bus session of its own (velaria_session_bus), with a
+# runtime folder of its own, and stops them on every way out (velaria_on_exit).
 # shellcheck shell=bash
 
 VELARIA_SERVICE_PIDS=()
@@ -17,6 +17,10 @@ VELARIA_SERVICE_PIDS=()
 # process group of its own, to which an INT, TERM or HUP of this script is passed on as TERM:
 # the inner script stops its services, then ends what is left of the group (velaria_on_exit),
 # and the bus daemon quits.
+# The run has a scratch folder of its own, VELARIA_RUN_DIR, removed when this script exits
+# however it ends. In it lies the run's XDG_RUNTIME_DIR: the accessibility bus, Qt's runtime
+# files and whatever else lives there belong to the run, and neither the user's own runtime
+# folder nor ~/.cache/at-spi is read or written; two runs at once do not meet there.
 velaria_session_bus() {
     local pid status=0
     if [ -n "${VELARIA_SESSION_BUS:-}" ]; then
@@ -24,6 +28,10 @@ velaria_session_bus() {
         velaria_exit_on_signals
         return 0
     fi
+    VELARIA_RUN_DIR=$(mktemp -d /tmp/velaria-run.XXXXXX)
+    trap 'rm -rf "$VELARIA_RUN_DIR"' EXIT
+    mkdir -m 0700 "$VELARIA_RUN_DIR/runtime"
+    export VELARIA_RUN_DIR XDG_RUNTIME_DIR=$VELARIA_RUN_DIR/runtime
     VELARIA_SESSION_BUS=1 setsid dbus-run-session -- bash "$@" &
     pid=$!
     trap "kill -TERM -- -$pid 2>/dev/null" INT TERM HUP
