@@ -110,28 +110,23 @@ stop_test_services() {
     fi
 }
 
+# A virtual display on the first free display number, which Xvfb itself takes and tells once it
+# accepts clients, and a window manager on it.
 start_xvfb() {
-    local n
-    for n in $(seq 91 120); do
-        if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-            Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-            VELARIA_SERVICE_PIDS+=($!)
-            export DISPLAY=":$n"
-            for _ in $(seq 1 50); do
-                if xdpyinfo >/dev/null 2>&1; then
-                    # A window manager, so windows get frames and close as a user closes them.
-                    openbox >/dev/null 2>&1 &
-                    VELARIA_SERVICE_PIDS+=($!)
-                    return 0
-                fi
-                sleep 0.1
-            done
-            echo "Xvfb did not start on :$n" >&2
-            return 1
-        fi
-    done
-    echo "no free display number for Xvfb" >&2
-    return 1
+    local told=$VELARIA_RUN_DIR/display n=
+    mkfifo "$told"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$told" >/dev/null 2>&1 &
+    VELARIA_SERVICE_PIDS+=($!)
+    read -r -t 30 n <"$told" || true
+    rm -f "$told"
+    if [ -z "$n" ]; then
+        echo "Xvfb did not start" >&2
+        return 1
+    fi
+    export DISPLAY=":$n"
+    # A window manager, so windows get frames and close as a user closes them.
+    openbox >/dev/null 2>&1 &
+    VELARIA_SERVICE_PIDS+=($!)
 }
 
 VELARIA_CUPS_QUEUE=VelariaPDF
