@@ -124,9 +124,16 @@ start_xvfb() {
         return 1
     fi
     export DISPLAY=":$n"
-    # A window manager, so windows get frames and close as a user closes them.
+    # A window manager, so windows get frames and close as a user closes them; waited for, so
+    # that the first window opens under it.
     openbox >/dev/null 2>&1 &
     VELARIA_SERVICE_PIDS+=($!)
+    for _ in $(seq 1 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.05
+    done
+    echo "openbox did not start" >&2
+    return 1
 }
 
 VELARIA_CUPS_QUEUE=VelariaPDF
