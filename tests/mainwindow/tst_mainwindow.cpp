@@ -4,6 +4,8 @@
 #include "testsupport.h"
 
 #include <QAccessible>
+#include <QDebug>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -17,10 +19,21 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 using namespace velaria;
 using namespace velaria::testing;
+
+// Stands in for the user's browser: records the addresses the program opens.
+class Browser : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
 
 // The main window offscreen, driven through its controls as a user drives it.
 class TestMainWindow : public QObject
@@ -197,6 +210,19 @@ void TestMainWindow::dayColours()
         if (other != colour)
             QCOMPARE(countColour(image, cell, other), 0);
     }
+    QRect ink; // the number, centred in its cell
+    for (int y = cell.top(); y <= cell.bottom(); ++y) {
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            ink |= countColour(image, {x, y, 1, 1}, colour) ? QRect(x, y, 1, 1) : QRect();
+    }
+    QVERIFY2(
+        (ink.center() - cell.center()).manhattanLength() <= 2,
+        qPrintable(QStringLiteral("%1 in %2").arg(QDebug::toString(ink), QDebug::toString(cell))));
+    auto *holidays = control<QLabel>(QStringLiteral("Label4_0")); // the month's, in dark red
+    QFont whole = holidays->font(); // its letters without blending into the background
+    whole.setStyleStrategy(QFont::NoAntialias);
+    holidays->setFont(whole);
+    QVERIFY(countColour(holidays->grab().toImage(), holidays->rect(), QColor(192, 0, 0)) > 10);
 }
 
 void TestMainWindow::dayInformation()
@@ -211,10 +237,12 @@ void TestMainWindow::dayInformation()
                                           "giorni alla fine dell'anno -"));
     QTRY_VERIFY(m_window->height() > height);
     QVERIFY(line->isVisible());
+    auto *timer = control<QTimer>(QStringLiteral("Timer1")); // which hides it after five seconds
+    QVERIFY(timer->isActive() && timer->remainingTime() > 4000);
     // A press on no day leaves the line as it was.
     QTest::mousePress(tuesday, Qt::LeftButton, {}, QPoint(20, 800 / 15));
     QVERIFY(line->text().contains(u"5 marzo"));
-    control<QTimer>(QStringLiteral("Timer1"))->start(0);
+    timer->start(0);
     QTRY_COMPARE(m_window->height(), height);
 }
 
@@ -327,6 +355,28 @@ void TestMainWindow::todayFollowsTheClock()
     QApplication::sendEvent(m_window.get(), new QEvent(QEvent::WindowActivate));
     QCOMPARE(m_window->month().today, 7);
     QVERIFY(mark->pos() != sixth);
+    // At midnight the window's own timer moves the mark on, and is set for the next midnight.
+    const QList<QTimer *> timers = m_window->findChildren<QTimer *>();
+    const auto midnight = std::find_if(timers.begin(), timers.end(), [](QTimer *timer) {
+        return timer->timerType() == Qt::VeryCoarseTimer;
+    });
+    QVERIFY(midnight != timers.end() && (*midnight)->isActive());
+    m_today = QDate(2026, 12, 8);
+    (*midnight)->start(0);
+    QTRY_COMPARE(m_window->month().today, 8);
+    QVERIFY((*midnight)->isActive());
+
+    // "oggi è" opens the site's page, here in the browser, for a click that ends on it.
+    QTemporaryDir noPlugin;
+    WebWindowLauncher::setPluginDirectory(noPlugin.path());
+    Browser browser;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &browser, "open");
+    QTest::mousePress(mark, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(mark, Qt::LeftButton, {}, QPoint(-5, 5));
+    QVERIFY(browser.opened.isEmpty());
+    QTest::mouseClick(mark, Qt::LeftButton, {}, QPoint(5, 5));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    QCOMPARE(browser.opened.size(), 1);
     m_today = QDate(2027, 1, 1);
     m_window->menuBar()->findChild<QAction *>(QStringLiteral("MesCor"))->trigger();
     QCOMPARE(caption(), QStringLiteral("GENNAIO  2027"));
