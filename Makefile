@@ -33,7 +33,7 @@ run: build
 	@bash scripts/run.sh $(BUILD)
 
 test: build asan
-	@bash scripts/install-deps.sh display spooler webpage test
+	@bash scripts/install-deps.sh display spooler webpage package test
 	@bash scripts/run-tests.sh $(BUILD) $(ASAN_BUILD)
 
 bench: build
@@ -48,6 +48,7 @@ install: build
 
 # The Debian package, velaria_<version>_<arch>.deb in the build folder.
 package: build
+	@bash scripts/install-deps.sh package
 	@cd $(BUILD) && cpack -G DEB
 
 # The README's screenshots in docs/, taken from the built program on a virtual display.

@@ -23,11 +23,13 @@ declare -A GROUP=(
     [webpage]="python3"
     # AddressSanitizer, UndefinedBehaviorSanitizer and libFuzzer.
     [sanitizers]="clang libclang-rt-14-dev"
+    # The program's Debian package (make package, and the tests of the installed program).
+    [package]="dpkg-dev"
     # The tests' own tools: window placement; the accessibility bus a screen reader reads; a
-    # real calendar program reading the exported files; the installed program's Debian
-    # package, its desktop entry and its files as a user opens them.
+    # real calendar program reading the exported files; the installed program's desktop entry
+    # and its files as a user opens them.
     [test]="wmctrl dbus-x11 at-spi2-core python3-pyatspi gir1.2-atspi-2.0 calcurse
-        dpkg-dev desktop-file-utils strace xdg-utils"
+        desktop-file-utils strace xdg-utils"
     # The benchmarks compare with pcal and Ghostscript and read peak memory from time.
     [bench]="pcal ghostscript time"
 )
