@@ -9,6 +9,8 @@
 #include "testsupport.h"
 
 #include <QBuffer>
+#include <QDebug>
+#include <QFileDialog>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QLabel>
@@ -26,10 +28,12 @@ using namespace velaria;
 using namespace velaria::testing;
 
 // The program's exit status and all that it wrote.
-static std::pair<int, QString> run(const QString &program, const QStringList &arguments)
+static std::pair<int, QString> run(const QString &program, const QStringList &arguments,
+                                   const QString &folder = {})
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setWorkingDirectory(folder);
     process.start(program, arguments);
     process.waitForFinished(300000);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -131,6 +135,35 @@ private slots:
         }
         const QRect label = at({550 + column * 2650, top + 20, 1500, 130}, CanvasScale);
         QCOMPARE(countColour(page.canvas, label, colour) > 0, labelled);
+    }
+
+    // The rules between the rows are drawn on both surfaces, and a Sunday's one-digit number
+    // sits a little left of a weekday's.
+    void dayBlock()
+    {
+        ComposedPage may, june; // the 2nd is a Sunday, a Wednesday
+        composePage({2027, 5, "", {}, {}}, may);
+        composePage({2027, 6, "", {}, {}}, june);
+        for (const QImage &surface : {may.canvas, may.preview}) {
+            const double scale = surface.width() / double(june.preview.width()) / 15;
+            const int left = qRound(100 * scale), width = qRound(7900 * scale);
+            for (int y = 7250; y <= 10400; y += 350) { // the rule, give or take a pixel
+                const QRect rows(left, qRound(y * scale) - 1, width, 3);
+                QVERIFY2(countColour(surface, rows, Qt::black) > width,
+                         qPrintable(QString::number(y)));
+            }
+        }
+        const auto inkLeft = [](const QImage &canvas) { // of the 2nd's number
+            const QRect at = QTransform::fromScale(CanvasScale / 15.0, CanvasScale / 15.0)
+                                 .mapRect(QRect(0, 7280, 530, 300));
+            for (int x = at.left(); x <= at.right(); ++x) {
+                if (countColour(canvas, {x, at.top(), 1, at.height()}, Qt::white) < at.height())
+                    return x;
+            }
+            return -1;
+        };
+        const int shift = inkLeft(may.canvas) - inkLeft(june.canvas);
+        QVERIFY2(shift < 0, qPrintable(QString::number(shift)));
     }
 
     // A big photo is decoded at no less than nine tenths of the height the canvas needs, and
@@ -300,15 +333,19 @@ private slots:
     void cacheLimit_data()
     {
         QTest::addColumn<qsizetype>("limit");
+        QTest::addColumn<int>("later"); // seconds the file's time moves on as it changes
         QTest::addColumn<bool>("kept");
-        QTest::newRow("room for both") << qsizetype(40 * 30 * 4 + 60 * 30 * 4) << true;
-        QTest::newRow("room for one") << qsizetype(60 * 30 * 4) << false;
+        const qsizetype both = 40 * 30 * 4 + 60 * 30 * 4;
+        QTest::newRow("room for both") << both << 0 << true;
+        QTest::newRow("room for one") << qsizetype(60 * 30 * 4) << 0 << false;
+        QTest::newRow("room for both, file changed later") << both << 1 << false;
     }
     // A picture stays in the cache while the pictures read after it leave room for it: a file
-    // that looks unchanged is then not read again.
+    // that looks unchanged, as large and as old, is then not read again.
     void cacheLimit()
     {
         QFETCH(qsizetype, limit);
+        QFETCH(int, later);
         QFETCH(bool, kept);
         QTemporaryDir folder;
         const QString first = folder.filePath("a.bmp"), second = folder.filePath("b.bmp");
@@ -323,7 +360,7 @@ private slots:
         QVERIFY(blue.copy(0, 0, 40, 30).save(first)); // as large, with the same time
         QFile file(first);
         QVERIFY(file.open(QIODevice::ReadWrite) &&
-                file.setFileTime(modified, QFileDevice::FileModificationTime));
+                file.setFileTime(modified.addSecs(later), QFileDevice::FileModificationTime));
         file.close();
         QCOMPARE(cache.load(first, 30).image.pixel(0, 0), (kept ? red : blue).pixel(0, 0));
     }
@@ -430,13 +467,14 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("said"); // all of it when empty
+        QTest::addColumn<QString>("said"); // all of it when empty; the PDF named on success
         QTest::newRow("year 0") << QStringList{"0"} << 2 << "Anno non valido: \"0\"";
         QTest::newRow("year 10000") << QStringList{"10000"} << 2 << "Anno non valido: \"10000\"";
         QTest::newRow("month 13") << QStringList{"2027", "--mese", "13"} << 2 << "Mese non valido";
         QTest::newRow("option") << QStringList{"2027", "--colori"} << 2 << "Opzione sconosciuta";
-        QTest::newRow("year") << QStringList{"2027"} << 0 << QString();
-        QTest::newRow("A3 month") << QStringList{"2027", "--mese", "10", "--a3"} << 0 << QString();
+        QTest::newRow("year") << QStringList{"2027"} << 0 << "Calendario-2027.pdf";
+        QTest::newRow("A3 month by name, year 9999")
+            << QStringList{"9999", "--mese", "Gennaio", "--a3"} << 0 << "Calendario-9999-01.pdf";
     }
     void commandLine()
     {
@@ -445,10 +483,12 @@ private slots:
         QFETCH(QString, said);
         QTemporaryDir work;
         // A folder without data files: no picture list yet is no failure, only no pictures.
-        arguments << "--pdf" << work.filePath("c.pdf") << "--cartella" << m_home.path();
-        const auto [exit, output] = run(VELARIA_PAGINE, arguments);
+        arguments << "--cartella" << m_home.path();
+        const auto [exit, output] = run(VELARIA_PAGINE, arguments, work.path());
         QCOMPARE(exit, status);
-        QVERIFY2(said.isEmpty() ? output.isEmpty() : output.contains(said), qPrintable(output));
+        QVERIFY2(status ? output.contains(said) : output.isEmpty(), qPrintable(output));
+        QCOMPARE(QDir(work.path()).entryList({"*.pdf"}),
+                 status ? QStringList() : QStringList{said});
         const QPageSize paper(arguments.contains("--a3") ? QPageSize::A3 : QPageSize::A4);
         const QImage sheet = firstSheet(QDir(work.path()), arguments.contains("--mese") ? 1 : 12);
         QCOMPARE(sheet.size(), status ? QSize(0, 0) : paper.sizePoints());
@@ -468,6 +508,12 @@ private slots:
             QVERIFY(readBytes(out.filePath("w.bmp")) ==
                     readBytes(out.filePath(pageFileName(month) + ".bmp")));
         }
+        QTemporaryDir march; // alone, with its own picture
+        QCOMPARE(run(VELARIA_PAGINE,
+                     {"2027", "--mese", "3", "--immagini", march.path(), "--cartella", m_data})
+                     .first,
+                 0);
+        QVERIFY(readBytes(march.filePath("MARZO.bmp")) == readBytes(out.filePath("MARZO.bmp")));
     }
 
     // With no spooler to reach, "Stampa A4" says so and the window goes on.
@@ -486,50 +532,70 @@ private slots:
     void printing_data()
     {
         QTest::addColumn<QStringList>("arguments"); // none: "Stampa A4" in the page window
-        QTest::newRow("Stampa A4") << QStringList();
-        QTest::newRow("--a3") << QStringList{"2027", "--mese", "1", "--stampa", "--a3"};
+        QTest::addColumn<QPageSize>("paper");
+        QTest::addColumn<QRect>("ink"); // in points from the printable area's corner
+        QTest::newRow("Stampa A4")
+            << QStringList() << QPageSize(QPageSize::A4) << QRect(10, 18, 551, 769);
+        QTest::newRow("--a3") << QStringList{"2027", "--mese", "1", "--stampa", "--a3"}
+                              << QPageSize(QPageSize::A3) << QRect(15, 26, 779, 1086);
     }
     // January's picture spans the page: the ink spans the page's place on the sheet.
     void printing()
     {
         QFETCH(QStringList, arguments);
+        QFETCH(QPageSize, paper);
+        QFETCH(QRect, ink);
         const QDir spool(qEnvironmentVariable("VELARIA_CUPS_PDF_DIR"));
         if (qEnvironmentVariableIsEmpty("VELARIA_CUPS_PDF_DIR"))
             QSKIP("no cups-pdf printer: VELARIA_CUPS_PDF_DIR is not set (test-services.sh)");
         for (const QString &old : spool.entryList({"*.pdf"}))
             QVERIFY(QFile::remove(spool.filePath(old)));
-        const SheetPlacement sheet = arguments.isEmpty() ? A4Sheet : A3Sheet;
         QPrinter printer; // the default one
-        printer.setPageSize(QPageSize(sheet.paper));
-        double left = printer.pageLayout().paintRect(QPageLayout::Point).left();
+        printer.setPageSize(paper);
+        QPoint corner = printer.pageLayout().paintRect(QPageLayout::Point).topLeft().toPoint();
         if (arguments.isEmpty()) {
             QVERIFY(show(1));
             click("Command1");
         } else {
             QCOMPARE(run(VELARIA_PAGINE, arguments << "--cartella" << m_data).first, 0);
-            left = 10; // the margin of the PDF that velaria-pagine hands the spooler
+            corner = {10, 10}; // the margin of the PDF that velaria-pagine hands the spooler
         }
         QImage printed;
         QTRY_VERIFY_WITH_TIMEOUT(!(printed = firstSheet(spool, 1)).isNull(), 120000);
-        QCOMPARE(printed.size(), QPageSize(sheet.paper).sizePoints());
-        QRect ink;
+        QCOMPARE(printed.size(), paper.sizePoints());
+        QRect found;
         for (int y = 0; y < printed.height(); ++y) {
             for (int x = 0; x < printed.width(); ++x)
-                ink |= qGray(printed.pixel(x, y)) < 128 ? QRect(x, y, 1, 1) : QRect();
+                found |= qGray(printed.pixel(x, y)) < 128 ? QRect(x, y, 1, 1) : QRect();
         }
-        left += sheet.place.left() / 20; // points
-        QVERIFY(std::abs(ink.left() - left) <= 2 &&
-                std::abs(ink.right() + 1 - left - sheet.place.width() / 20) <= 2);
+        found.translate(-corner);
+        QVERIFY2((found.topLeft() - ink.topLeft()).manhattanLength() <= 2 &&
+                     (found.bottomRight() - ink.bottomRight()).manhattanLength() <= 2,
+                 qPrintable(QDebug::toString(found)));
     }
 
-    // "Salva elenco" writes box k's path on line k of twelve, each ended by CR LF.
+    // The pen's dialog puts the file chosen into the month's box, and offers it again the next
+    // time; "Salva elenco" writes box k's path on line k of twelve, each ended by CR LF.
     void savePictureList()
     {
+        const QString photo = m_home.filePath("marzo.jpg");
+        QStringList offered; // the choice the dialog shows as it opens
+        const auto choose = [&](const char *pen) {
+            answerNextModal([&](QWidget *modal) {
+                offered = static_cast<QFileDialog *>(modal)->selectedFiles();
+                static_cast<QFileDialog *>(modal)->selectFile(photo);
+                static_cast<QDialog *>(modal)->accept();
+            });
+            click(pen);
+        };
+        choose("Image2_4");
+        choose("Image2_11");
+        QCOMPARE(offered, QStringList{photo});
         QByteArray lines;
         for (int box = 0; box < 12; ++box) { // January's is Text1_0
             QWidget *text = m_window->findChild<QWidget *>(QString("Text1_%1").arg(box));
             if (box == 4 || box == 11)
-                text->setProperty("text", m_home.filePath(QString("foto%1.jpg").arg(box + 1)));
+                QCOMPARE(text->property("text").toString(), photo);
             lines += text->property("text").toString().toUtf8() + "\r\n";
         }
         click("Command3");
