@@ -126,13 +126,13 @@ start_xvfb() {
     export DISPLAY=":$n"
     # A window manager, so windows get frames and close as a user closes them; waited for, so
     # that the first window opens under it.
-    openbox >/dev/null 2>&1 &
+    openbox >"$VELARIA_RUN_DIR/openbox.log" 2>&1 &
     VELARIA_SERVICE_PIDS+=($!)
-    for _ in $(seq 1 100); do
+    for _ in $(seq 1 300); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-        sleep 0.05
+        sleep 0.1
     done
-    echo "openbox did not start" >&2
+    echo "openbox did not start on $DISPLAY: $(cat "$VELARIA_RUN_DIR/openbox.log")" >&2
     return 1
 }
 

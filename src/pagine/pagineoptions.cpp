@@ -46,7 +46,7 @@ int monthFrom(const QString &text)
         return ok && number >= 1 && number <= 12 ? number : 0;
     }
     for (std::size_t i = 0; i < MonthNames.size(); ++i) {
-        if (value.compare(MonthNames[i], Qt::CaseSensitive) == 0)
+        if (value.compare(MonthNames[i], Qt::CaseInsensitive) == 0)
             return static_cast<int>(i) + 1;
     }
     return 0;
