@@ -1,5 +1,6 @@
 # Velaria: the two commands a new user needs are `make run` and `make test`.
-# Both install the missing Debian packages first (scripts/install-deps.sh).
+# Each installs the missing Debian packages it needs first (scripts/install-deps.sh): building
+# and running for every target, and each target's own tools beside them.
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -14,7 +15,7 @@ CMAKE_DEV = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELARIA_DEVELOPER_BUILD
 all: build
 
 deps:
-	@bash scripts/install-deps.sh
+	@bash scripts/install-deps.sh build
 
 build: deps
 	@cmake -S . -B $(BUILD) $(CMAKE_DEV) >/dev/null
@@ -23,6 +24,7 @@ build: deps
 # The calendar core and its tests, and the main window with its two widget tests, under
 # AddressSanitizer and UndefinedBehaviorSanitizer.
 asan: deps
+	@bash scripts/install-deps.sh sanitizers
 	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELARIA_DEVELOPER_BUILD=ON \
 	    -DVELARIA_CORE_ONLY=ON -DVELARIA_WIDGET_TESTS=ON -DVELARIA_SANITIZE=ON >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
@@ -31,9 +33,11 @@ run: build
 	@bash scripts/run.sh $(BUILD)
 
 test: build asan
+	@bash scripts/install-deps.sh display spooler webpage package test
 	@bash scripts/run-tests.sh $(BUILD) $(ASAN_BUILD)
 
 bench: build
+	@bash scripts/install-deps.sh display webpage bench
 	@bash scripts/run-bench.sh $(BUILD)
 
 # Installs the program, its web window plugin, the desktop entry and the icons under PREFIX
@@ -44,13 +48,16 @@ install: build
 
 # The Debian package, velaria_<version>_<arch>.deb in the build folder.
 package: build
+	@bash scripts/install-deps.sh package
 	@cd $(BUILD) && cpack -G DEB
 
 # The README's screenshots in docs/, taken from the built program on a virtual display.
 screenshots: build
+	@bash scripts/install-deps.sh display webpage
 	@bash scripts/screenshots.sh $(BUILD)
 
 fuzz: deps
+	@bash scripts/install-deps.sh sanitizers
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DVELARIA_CORE_ONLY=ON -DVELARIA_BUILD_TESTS=OFF -DVELARIA_FUZZ=ON >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS)

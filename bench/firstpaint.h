@@ -1,9 +1,10 @@
 #pragma once
 
-// For the start-up benchmark: an event filter that, once the widget it watches is first
-// painted and the rest of its window with it, prints the wall-clock time of that moment in
-// nanoseconds ("painted N") and quits. The calendar's benchmark copy and the bare window both
-// use it, so that both are timed alike.
+// For the start-up benchmark: an event filter that, once the widget it watches (or, given a
+// name, the object of that name among those it watches) is first painted and the rest of its
+// window with it, prints the wall-clock time of that moment in nanoseconds ("painted N") and
+// quits. The calendar's benchmark copy and the bare window both use it, so that both are timed
+// alike.
 
 #include <QApplication>
 #include <QEvent>
@@ -11,16 +12,20 @@
 
 #include <chrono>
 #include <cstdio>
+#include <utility>
 
 class QuitAfterFirstPaint : public QObject
 {
 public:
-    using QObject::QObject;
+    explicit QuitAfterFirstPaint(QString name = {}, QObject *parent = nullptr)
+        : QObject(parent), m_name(std::move(name))
+    {}
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint && !m_painted) {
+        if (event->type() == QEvent::Paint && !m_painted &&
+            (m_name.isEmpty() || watched->objectName() == m_name)) {
             m_painted = true;
             // Queued: the rest of the window is painted first.
             QTimer::singleShot(0, qApp, [] {
@@ -36,5 +41,6 @@ protected:
     }
 
 private:
+    QString m_name;
     bool m_painted = false;
 };

@@ -20,6 +20,7 @@ fi
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
+trap 'exit 129' HUP && trap 'exit 130' INT && trap 'exit 143' TERM
 
 # One run: appends microseconds to the painted window to $2.us, to the program's end to
 # $2.end.us, and peak KiB to $2.kib. Each program prints the moment its window was painted.

@@ -6,7 +6,9 @@ build=${1:-build}
 export LC_ALL=C.UTF-8
 source scripts/test-services.sh
 velaria_session_bus scripts/run-bench.sh "$@"
-start_test_services
+# Nothing here prints: a display is all the benchmarks need.
+velaria_stop_on_exit
+start_xvfb
 
 for bench in "$build"/bin/bench_*; do
     [ -x "$bench" ] || continue

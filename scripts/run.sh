@@ -10,6 +10,8 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     exec "$program"
 fi
 
+# The virtual display's programs, the first time it is needed.
+[ -n "${VELARIA_SESSION_BUS:-}" ] || bash scripts/install-deps.sh display
 source scripts/test-services.sh
 velaria_session_bus scripts/run.sh "$@"
 echo "Nessuno schermo disponibile: Velaria parte su uno schermo virtuale (Xvfb)."

@@ -5,8 +5,8 @@
 #   and so Qt and lpstat, talks to it). Its one queue, its default printer, writes a PDF file
 #   (cups-pdf) for every job into the folder exported as VELARIA_CUPS_PDF_DIR. The machine's
 #   own scheduler, its queues, its default printer and /etc/cups are left alone.
-# A script that starts them runs inside a D-Bus session of its own (velaria_session_bus), and
-# stops them on every way out (velaria_on_exit).
+# A script that starts them runs inside a D-Bus session of its own (velaria_session_bus), with a
+# runtime folder of its own, and stops them on every way out (velaria_on_exit).
 # shellcheck shell=bash
 
 VELARIA_SERVICE_PIDS=()
@@ -17,6 +17,10 @@ VELARIA_SERVICE_PIDS=()
 # process group of its own, to which an INT, TERM or HUP of this script is passed on as TERM:
 # the inner script stops its services, then ends what is left of the group (velaria_on_exit),
 # and the bus daemon quits.
+# The run has a scratch folder of its own, VELARIA_RUN_DIR, removed when this script exits
+# however it ends. In it lies the run's XDG_RUNTIME_DIR: the accessibility bus, Qt's runtime
+# files and whatever else lives there belong to the run, and neither the user's own runtime
+# folder nor ~/.cache/at-spi is read or written; two runs at once do not meet there.
 velaria_session_bus() {
     local pid status=0
     if [ -n "${VELARIA_SESSION_BUS:-}" ]; then
@@ -24,6 +28,10 @@ velaria_session_bus() {
         velaria_exit_on_signals
         return 0
     fi
+    VELARIA_RUN_DIR=$(mktemp -d /tmp/velaria-run.XXXXXX)
+    trap 'rm -rf "$VELARIA_RUN_DIR"' EXIT
+    mkdir -m 0700 "$VELARIA_RUN_DIR/runtime"
+    export VELARIA_RUN_DIR XDG_RUNTIME_DIR=$VELARIA_RUN_DIR/runtime
     VELARIA_SESSION_BUS=1 setsid dbus-run-session -- bash "$@" &
     pid=$!
     trap "kill -TERM -- -$pid 2>/dev/null" INT TERM HUP
@@ -102,27 +110,29 @@ stop_test_services() {
     fi
 }
 
+# A virtual display on the first free display number, which Xvfb itself takes and tells once it
+# accepts clients, and a window manager on it.
 start_xvfb() {
-    local n
-    for n in $(seq 91 120); do
-        if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-            Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-            VELARIA_SERVICE_PIDS+=($!)
-            export DISPLAY=":$n"
-            for _ in $(seq 1 50); do
-                if xdpyinfo >/dev/null 2>&1; then
-                    # A window manager, so windows get frames and close as a user closes them.
-                    openbox >/dev/null 2>&1 &
-                    VELARIA_SERVICE_PIDS+=($!)
-                    return 0
-                fi
-                sleep 0.1
-            done
-            echo "Xvfb did not start on :$n" >&2
-            return 1
-        fi
+    local told=$VELARIA_RUN_DIR/display n=
+    mkfifo "$told"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$told" >/dev/null 2>&1 &
+    VELARIA_SERVICE_PIDS+=($!)
+    read -r -t 30 n <"$told" || true
+    rm -f "$told"
+    if [ -z "$n" ]; then
+        echo "Xvfb did not start" >&2
+        return 1
+    fi
+    export DISPLAY=":$n"
+    # A window manager, so windows get frames and close as a user closes them; waited for, so
+    # that the first window opens under it.
+    openbox >"$VELARIA_RUN_DIR/openbox.log" 2>&1 &
+    VELARIA_SERVICE_PIDS+=($!)
+    for _ in $(seq 1 300); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.1
     done
-    echo "no free display number for Xvfb" >&2
+    echo "openbox did not start on $DISPLAY: $(cat "$VELARIA_RUN_DIR/openbox.log")" >&2
     return 1
 }
 

@@ -11,11 +11,6 @@
 #include <QLocale>
 #include <QTranslator>
 
-#ifdef VELARIA_STARTUP_PROBE
-// The benchmark's copy quits once its first month is painted, saying when that was.
-#include "firstpaint.h"
-#endif
-
 int main(int argc, char *argv[])
 {
     // The fonts' configuration is read while the application connects to the display.
@@ -44,10 +39,6 @@ int main(int argc, char *argv[])
 
     fontConfiguration.wait();
     velaria::MainWindow window(state);
-#ifdef VELARIA_STARTUP_PROBE
-    QuitAfterFirstPaint probe;
-    window.findChild<QWidget *>(QStringLiteral("picMonth"))->installEventFilter(&probe);
-#endif
     window.show();
     return QApplication::exec();
 }

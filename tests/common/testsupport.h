@@ -57,11 +57,13 @@ inline int countColour(const QImage &image, const QRect &area, const QColor &col
     return count;
 }
 
-// The program's exit status and all that it wrote.
-inline std::pair<int, QString> runProgram(const QString &program, const QStringList &arguments)
+// The program's exit status and all that it wrote, run in `folder` (by default, here).
+inline std::pair<int, QString> runProgram(const QString &program, const QStringList &arguments,
+                                          const QString &folder = {})
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setWorkingDirectory(folder);
     process.start(program, arguments);
     process.waitForFinished(300000);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -73,7 +75,9 @@ inline QImage firstSheet(const QDir &folder, int pages)
 {
     QTemporaryDir dir;
     const QString pdf = folder.filePath(folder.entryList({"*.pdf"}).value(0));
-    if (!runProgram("pdfinfo", {pdf}).second.simplified().contains(QString("Pages: %1 ").arg(pages)))
+    if (!runProgram("pdfinfo", {pdf})
+             .second.simplified()
+             .contains(QString("Pages: %1 ").arg(pages)))
         return {};
     runProgram("pdftoppm", {"-r", "72", "-png", "-singlefile", pdf, dir.filePath("sheet")});
     return QImage(dir.filePath("sheet.png")).convertToFormat(QImage::Format_RGB32);

@@ -199,6 +199,17 @@ void TestMainWindow::dayColours()
         if (other != colour)
             QCOMPARE(countColour(image, cell, other), 0);
     }
+    QRect ink; // the number, centred in its cell
+    for (int y = cell.top(); y <= cell.bottom(); ++y) {
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            ink |= countColour(image, {x, y, 1, 1}, colour) ? QRect(x, y, 1, 1) : QRect();
+    }
+    QVERIFY((ink.center() - cell.center()).manhattanLength() <= 2);
+    auto *holidays = control<QLabel>(QStringLiteral("Label4_0")); // the month's, in dark red
+    QFont whole = holidays->font(); // its letters without blending into the background
+    whole.setStyleStrategy(QFont::NoAntialias);
+    holidays->setFont(whole);
+    QVERIFY(countColour(holidays->grab().toImage(), holidays->rect(), QColor(192, 0, 0)) > 10);
 }
 
 void TestMainWindow::dayInformation()
@@ -218,10 +229,12 @@ void TestMainWindow::dayInformation()
     QCOMPARE(control<MonthGrid>(QStringLiteral("picMonth"))->focusDay(), 5); // the arrows' day
     QTRY_VERIFY(m_window->height() > height);
     QVERIFY(line->isVisible());
+    auto *timer = control<QTimer>(QStringLiteral("Timer1")); // which hides it after five seconds
+    QVERIFY(timer->isActive() && timer->remainingTime() > 4000);
     // A press on no day leaves the line as it was.
     QTest::mousePress(tuesday, Qt::LeftButton, {}, QPoint(20, 800 / 15));
     QVERIFY(line->text().contains(u"5 marzo"));
-    control<QTimer>(QStringLiteral("Timer1"))->start(0);
+    timer->start(0);
     QTRY_COMPARE(m_window->height(), height);
 }
 
@@ -429,6 +442,26 @@ void TestMainWindow::todayFollowsTheClock()
     QApplication::sendEvent(m_window.get(), new QEvent(QEvent::WindowActivate));
     QCOMPARE(m_window->month().today, 7);
     QVERIFY(mark->pos() != sixth);
+    QTimer *midnight = nullptr; // the window's own, which moves the mark on at midnight
+    for (QTimer *timer : m_window->findChildren<QTimer *>())
+        midnight = timer->timerType() == Qt::VeryCoarseTimer ? timer : midnight;
+    QVERIFY(midnight);
+    m_today = QDate(2026, 12, 8);
+    midnight->start(0);
+    QTRY_COMPARE(m_window->month().today, 8);
+    QVERIFY(midnight->isActive()); // and is set again for the next midnight
+
+    // "oggi è" opens the site's page, here in no browser, for a click that ends on it.
+    QTemporaryDir noPlugin;
+    WebWindowLauncher::setPluginDirectory(noPlugin.path());
+    qputenv("BROWSER", "false"); // a browser that does not start: the window says so
+    QString said;
+    answerNextModal([&said](QWidget *box) { said = box->windowTitle(), box->close(); });
+    QTest::mousePress(mark, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(mark, Qt::LeftButton, {}, QPoint(-5, 5));
+    QVERIFY(said.isEmpty());
+    QTest::mouseClick(mark, Qt::LeftButton, {}, QPoint(5, 5));
+    QTRY_COMPARE(said, QStringLiteral("Finestra di navigazione"));
     m_today = QDate(2027, 1, 1);
     m_window->menuBar()->findChild<QAction *>(QStringLiteral("MesCor"))->trigger();
     QCOMPARE(caption(), QStringLiteral("GENNAIO  2027"));

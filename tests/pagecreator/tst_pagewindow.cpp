@@ -10,7 +10,10 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QDebug>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPrinter>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -30,9 +33,14 @@ constexpr auto SavePage = "Command4";   // "Salva Pagina"
 constexpr auto NextMonth = "Label4";    // ">>"
 constexpr auto MonthCaption = "Label2"; // the month being composed
 constexpr auto StatusLine = "Label6";   // the window's messages
-QString pathBox(int month)              // Text1_0 is January's
+// The month's path box (Text1_0 is January's) and the pen that opens its file dialog.
+QString pathBox(int month)
 {
     return QString("Text1_%1").arg(month - 1);
+}
+QString pen(int month)
+{
+    return QString("Image2_%1").arg(month - 1);
 }
 
 class TestPageWindow : public QObject
@@ -92,6 +100,12 @@ private slots:
             QVERIFY(show(month) && saveBitmap(m_window->canvas(), out.filePath("w.bmp")).isEmpty());
             QVERIFY(readBytes(out.filePath("w.bmp")) ==
                     readBytes(out.filePath(pageFileName(month) + ".bmp")));
+            QTemporaryDir march; // alone, with its own picture
+            QCOMPARE(runProgram(VELARIA_PAGINE, {"2027", "--mese", "3", "--immagini", march.path(),
+                                                 "--cartella", m_data})
+                         .first,
+                     0);
+            QVERIFY(readBytes(march.filePath("MARZO.bmp")) == readBytes(out.filePath("MARZO.bmp")));
         }
     }
 
@@ -118,26 +132,44 @@ private slots:
             QVERIFY(QFile::remove(spool.filePath(old)));
         QPrinter printer; // the default one
         printer.setPageSize(QPageSize(QPageSize::A4));
-        const double left = printer.pageLayout().paintRect(QPageLayout::Point).left();
+        const QPoint corner =
+            printer.pageLayout().paintRect(QPageLayout::Point).topLeft().toPoint();
         QVERIFY(show(1));
         click(PrintA4);
         QImage printed;
         QTRY_VERIFY_WITH_TIMEOUT(!(printed = firstSheet(spool, 1)).isNull(), 120000);
         QCOMPARE(printed.size(), QPageSize(QPageSize::A4).sizePoints());
-        const QRect ink = inkOf(printed);
-        QVERIFY(std::abs(ink.left() - left - A4Sheet.place.left() / 20) <= 2 &&
-                std::abs(ink.width() - A4Sheet.place.width() / 20) <= 2);
+        // In points from the corner of the printable area.
+        const QRect ink = inkOf(printed).translated(-corner), place(10, 18, 551, 769);
+        QVERIFY2((ink.topLeft() - place.topLeft()).manhattanLength() <= 2 &&
+                     (ink.bottomRight() - place.bottomRight()).manhattanLength() <= 2,
+                 qPrintable(QDebug::toString(ink)));
     }
 
-    // "Salva elenco" writes box k's path on line k of twelve, each ended by CR LF.
+    // The pen's dialog puts the file chosen into the month's box, and offers it again the next
+    // time; "Salva elenco" writes box k's path on line k of twelve, each ended by CR LF.
     void savePictureList()
     {
+        const QString photo = m_home.filePath("marzo.jpg");
+        QStringList offered; // the choice the dialog shows as it opens
+        const auto choose = [&](int month) {
+            answerNextModal([&](QWidget *modal) {
+                offered = static_cast<QFileDialog *>(modal)->selectedFiles();
+                modal->findChild<QLineEdit *>("fileNameEdit")->setText(photo);
+                static_cast<QDialog *>(modal)->accept();
+            });
+            click(qPrintable(pen(month)));
+        };
+        choose(5);
+        choose(12);
+        QCOMPARE(offered, QStringList{photo});
         QByteArray lines;
-        for (int box = 0; box < 12; ++box) {
-            QWidget *text = m_window->findChild<QWidget *>(pathBox(box + 1));
-            if (box == 4 || box == 11)
-                text->setProperty("text", m_home.filePath(QString("foto%1.jpg").arg(box + 1)));
-            lines += text->property("text").toString().toUtf8() + "\r\n";
+        for (int month = 1; month <= 12; ++month) {
+            const QString path =
+                m_window->findChild<QWidget *>(pathBox(month))->property("text").toString();
+            if (month == 5 || month == 12)
+                QCOMPARE(path, photo);
+            lines += path.toUtf8() + "\r\n";
         }
         click(SaveList);
         QCOMPARE(readBytes(m_data + "/Immagini.txt"), lines);
@@ -181,9 +213,9 @@ private slots:
             QCOMPARE(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name),
                      control->property("text").toString());
         }
-        for (const char *name : {"Image2_11", "Label3", NextMonth})
+        for (const QString &name : {pen(12), QString("Label3"), QString(NextMonth)})
             QVERIFY(m_window->findChild<QAbstractButton *>(name)->focusPolicy() & Qt::TabFocus);
-        QTest::keyClick(m_window->findChild<QWidget *>("Image2_11"), Qt::Key_PageDown);
+        QTest::keyClick(m_window->findChild<QWidget *>(pen(12)), Qt::Key_PageDown);
         QVERIFY(composed.wait() && caption->text() == pageCaption(2027, 11));
     }
 };

@@ -69,6 +69,35 @@ private slots:
         QCOMPARE(countColour(page.canvas, label, colour) > 0, labelled);
     }
 
+    // The rules between the rows are drawn on both surfaces, and a Sunday's one-digit number
+    // sits a little left of a weekday's.
+    void dayBlock()
+    {
+        ComposedPage may, june; // the 2nd is a Sunday, a Wednesday
+        composePage({2027, 5, "", {}, {}}, may);
+        composePage({2027, 6, "", {}, {}}, june);
+        for (const QImage &surface : {may.canvas, may.preview}) {
+            const double scale = surface.width() / double(june.preview.width()) / 15;
+            const int left = qRound(100 * scale), width = qRound(7900 * scale);
+            for (int y = 7250; y <= 10400; y += 350) { // the rule, give or take a pixel
+                const QRect rows(left, qRound(y * scale) - 1, width, 3);
+                QVERIFY2(countColour(surface, rows, Qt::black) > width * 9 / 10,
+                         qPrintable(QString::number(y)));
+            }
+        }
+        const auto inkLeft = [](const QImage &canvas) { // of the 2nd's number
+            const QRect at = QTransform::fromScale(CanvasScale / 15.0, CanvasScale / 15.0)
+                                 .mapRect(QRect(0, 7280, 530, 300));
+            for (int x = at.left(); x <= at.right(); ++x) {
+                if (countColour(canvas, {x, at.top(), 1, at.height()}, Qt::white) < at.height())
+                    return x;
+            }
+            return -1;
+        };
+        const int shift = inkLeft(may.canvas) - inkLeft(june.canvas);
+        QVERIFY2(shift < 0, qPrintable(QString::number(shift)));
+    }
+
     // A big photo is decoded at no less than nine tenths of the height the canvas needs, and
     // no more, yet draws as if decoded whole (40 dB) and alters nothing round it.
     void pictures()
@@ -216,15 +245,19 @@ private slots:
     void cacheLimit_data()
     {
         QTest::addColumn<qsizetype>("limit");
+        QTest::addColumn<int>("later"); // seconds the file's time moves on as it changes
         QTest::addColumn<bool>("kept");
-        QTest::newRow("room for both") << qsizetype(40 * 30 * 4 + 60 * 30 * 4) << true;
-        QTest::newRow("room for one") << qsizetype(60 * 30 * 4) << false;
+        const qsizetype both = 40 * 30 * 4 + 60 * 30 * 4;
+        QTest::newRow("room for both") << both << 0 << true;
+        QTest::newRow("room for one") << qsizetype(60 * 30 * 4) << 0 << false;
+        QTest::newRow("room for both, file changed later") << both << 1 << false;
     }
     // A picture stays in the cache while the pictures read after it leave room for it: a file
-    // that looks unchanged is then not read again.
+    // that looks unchanged, as large and as old, is then not read again.
     void cacheLimit()
     {
         QFETCH(qsizetype, limit);
+        QFETCH(int, later);
         QFETCH(bool, kept);
         QTemporaryDir folder;
         const QString first = folder.filePath("a.bmp"), second = folder.filePath("b.bmp");
@@ -239,7 +272,7 @@ private slots:
         QVERIFY(blue.copy(0, 0, 40, 30).save(first)); // as large, with the same time
         QFile file(first);
         QVERIFY(file.open(QIODevice::ReadWrite) &&
-                file.setFileTime(modified, QFileDevice::FileModificationTime));
+                file.setFileTime(modified.addSecs(later), QFileDevice::FileModificationTime));
         file.close();
         QCOMPARE(cache.load(first, 30).image.pixel(0, 0), (kept ? red : blue).pixel(0, 0));
     }
