@@ -1,7 +1,6 @@
 // The month's page as the page drawing makes it: the days and their colours, the month's
 // picture read and drawn, the bitmap written a band of rows at a time.
 
-#include "largeimage.h"
 #include "pagecomposer.h"
 #include "pageexport.h"
 #include "pagefiles.h"
@@ -96,42 +95,6 @@ private slots:
         };
         const int shift = inkLeft(may.canvas) - inkLeft(june.canvas);
         QVERIFY2(shift < 0, qPrintable(QString::number(shift)));
-    }
-
-    // A big photo is decoded at no less than nine tenths of the height the canvas needs, and
-    // no more, yet draws as if decoded whole (40 dB) and alters nothing round it.
-    void pictures()
-    {
-        const QString path = m_folder.filePath("foto.jpg");
-        QImage photo(4000, 3000, QImage::Format_RGB32);
-        QRandomGenerator grain(2027);
-        for (int y = 0; y < photo.height(); ++y) {
-            for (int x = 0; x < photo.width(); ++x) { // a gradient, stripes and grain
-                const int v =
-                    97 + grain.bounded(7) + int(48 * std::sin(x / 5.0) * std::cos(y / 7.0));
-                photo.setPixel(x, y, qRgb(v + x / 40, v + y / 30, v + (x + y) / 70));
-            }
-        }
-        QVERIFY(photo.save(path, "jpeg", 90));
-        PictureCache cache;
-        const int height = loadMonthPicture(cache, path).image.height();
-        QVERIFY(height >= 1440 && height < 3000); // the canvas takes 1600 rows
-        // Surfaces used before: what they showed must go, up to the picture's edge.
-        QImage canvas(surfaceSize(CanvasScale), QImage::Format_RGB32), whole = canvas.copy();
-        canvas.fill(Qt::green);
-        whole.fill(Qt::red);
-        composeSurface({2027, 6, "", {}, loadMonthPicture(cache, path).image}, CanvasScale, canvas);
-        composeSurface({2027, 6, "", {}, QImage(path)}, CanvasScale, whole);
-        const QRect box = QTransform::fromScale(CanvasScale / 15.0, CanvasScale / 15.0)
-                              .mapRect(QRect(102, PictureTop, 8000, PictureHeight)); // 4:3, centred
-        double squares = 1e-9; // PSNR of the box's bytes; the alpha bytes, all 255, add nothing
-        for (int y = box.top(); y <= box.bottom(); ++y) {
-            for (int i = 4 * box.left(); i < 4 * box.right() + 4; ++i)
-                squares += std::pow(canvas.constScanLine(y)[i] - whole.constScanLine(y)[i], 2);
-        }
-        QCOMPARE_GE(10 * std::log10(3 * 255 * 255.0 * box.width() * box.height() / squares), 40);
-        QPainter(&canvas).drawImage(box.topLeft(), whole.copy(box)); // the box alone may differ
-        QVERIFY(!std::memcmp(canvas.constBits(), whole.constBits(), whole.sizeInBytes()));
     }
 
     void pictureFailures_data()
@@ -428,36 +391,6 @@ private slots:
         QVERIFY(readBytes(folder.filePath("righe.bmp")) ==
                 readBytes(folder.filePath("pagina.bmp")));
         QVERIFY(page.whole() == canvas);
-    }
-
-    void largeImages_data()
-    {
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<QImage::Format>("format");
-        QTest::newRow("small") << QSize(30, 20) << QImage::Format_RGB32;
-        QTest::newRow("a page") << QSize(2188, 2940) << QImage::Format_RGB32;
-        QTest::newRow("rows padded") << QSize(2187, 1601) << QImage::Format_RGB888;
-    }
-    // An image on memory of its own is laid out as Qt lays out its own, and shares it as Qt
-    // shares its own: a copy that is changed leaves the first as it was.
-    void largeImages()
-    {
-        QFETCH(QSize, size);
-        QFETCH(QImage::Format, format);
-        QImage image = largeImage(size, format);
-        const QImage qt(size, format);
-        QCOMPARE(image.size(), size);
-        QCOMPARE(image.format(), format);
-        QCOMPARE(image.bytesPerLine(), qt.bytesPerLine());
-        image.fill(Qt::blue);
-        QImage copy = image;
-        {
-            QPainter painter(&copy);
-            painter.fillRect(QRect(QPoint(0, 0), size / 2), Qt::red);
-        }
-        QCOMPARE(image.pixel(0, 0), qRgb(0, 0, 255));
-        QCOMPARE(copy.pixel(0, 0), qRgb(255, 0, 0));
-        QCOMPARE(copy.pixel(size.width() - 1, size.height() - 1), qRgb(0, 0, 255));
     }
 };
 

@@ -23,7 +23,8 @@ private slots:
         QImage wide(800, 100, QImage::Format_RGB32); // January's, wider than the page
         wide.fill(Qt::black);
         QVERIFY(QDir().mkpath(m_data) && wide.save(m_home.filePath("w.png")) &&
-                writeBytes(m_data + "/Immagini.txt", m_home.filePath("w.png").toUtf8()));
+                writeBytes(m_data + "/Immagini.txt", m_home.filePath("w.png").toUtf8()) &&
+                writeBytes(m_data + "/pubblicita.txt", "Ferramenta Rossi\r\n"));
     }
 
     void commandLine_data()
