@@ -18,10 +18,6 @@
 
 #include <unistd.h>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 namespace {
 
 void printTo(std::FILE *stream, const QString &text)
@@ -67,13 +63,6 @@ int main(int argc, char *argv[])
     // The pages are painted off screen: the program needs no display, and does not use one
     // when there is one.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-#ifdef M_MMAP_THRESHOLD
-    // Pictures and pages, megabytes each, go back to the system as soon as they are done with.
-    // Left to itself, the C library raises this threshold after the first picture is freed and
-    // keeps the memory of the later ones on each thread's heap: a year of phone photos then
-    // held half as much again.
-    mallopt(M_MMAP_THRESHOLD, 4 * 1024 * 1024);
-#endif
     qtMessages = qInstallMessageHandler(withoutQtNotes);
     QGuiApplication app(argc, argv);
     // The calendar's own names: the user's data folder is the calendar's.
