@@ -35,11 +35,22 @@ YearExport::YearExport(PagineOptions options) : m_options(std::move(options))
     m_pictures = readPictureList(m_options.dataFolder);
 }
 
+YearExport::YearExport(PagineOptions options, RecurrenceTable recurrences, QString banner,
+                       const std::array<QString, 12> &picturePaths)
+    : m_options(std::move(options)), m_recurrences(std::move(recurrences)),
+      m_banner(std::move(banner))
+{
+    m_pictures.paths = picturePaths;
+}
+
 MonthPage YearExport::makePage(int month, PageOutput &output, bool write) const
 {
-    LoadedPicture picture = readMonthPicture(m_pictures.paths[static_cast<std::size_t>(month - 1)]);
     MonthPage page;
     page.month = month;
+    page.skipped = cancelled();
+    if (page.skipped)
+        return page;
+    LoadedPicture picture = readMonthPicture(m_pictures.paths[static_cast<std::size_t>(month - 1)]);
     page.name = pageFileName(month);
     page.caption = monthTitle(month) + u' ' + pageYear(m_options.year);
     page.pictureError = picture.error;
@@ -109,30 +120,42 @@ ExitStatus YearExport::run()
         return OutputFailed;
     };
 
-    for (qsizetype i = 0; i < months.size(); ++i) {
-        // A page that could not be made (out of memory) fails the program here.
+    m_destination = output.destination();
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        // A page that could not be made (out of memory) fails the program here. Once cancelled,
+        // the pages begun are taken all the same: those made before are written bitmaps.
         MonthPage page = pages[i].takeResult();
         pages[i] = {};
-        if (pages.size() < months.size())
+        const bool stop = cancelled();
+        if (!stop && pages.size() < months.size())
             begin();
+        if (page.skipped || (inOrder && stop))
+            continue;
         if (inOrder)
             page.writeError = output.add(page.composed, page.name);
         if (!page.pictureError.isEmpty()) {
             pictureMissing = true;
+            m_withoutPicture << page.month;
             message(QStringLiteral("%1: %2 La pagina è stata composta senza immagine.")
                         .arg(page.caption, page.pictureError));
         }
         if (!page.writeError.isEmpty())
             return fail(page.writeError);
+        m_written << page.month;
         progress(
             QStringLiteral("Pagina %1 di %2: %3").arg(i + 1).arg(months.size()).arg(page.caption));
+        if (m_pageDone)
+            m_pageDone(static_cast<int>(i) + 1, static_cast<int>(months.size()));
     }
 
+    // A PDF begun is dropped, a print job not sent, when the output goes unclosed.
+    if (cancelled())
+        return Cancelled;
     if (const QString error = output.close(); !error.isEmpty()) {
         message(error);
         return OutputFailed;
     }
-    progress(QStringLiteral("Pagine scritte in %1.").arg(output.destination()));
+    progress(QStringLiteral("Pagine scritte in %1.").arg(m_destination));
     return pictureMissing ? PictureMissing : Done;
 }
 
