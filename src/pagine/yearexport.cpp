@@ -2,6 +2,7 @@
 
 #include "calendardate.h"
 #include "datafiles.h"
+#include "pagecomposer.h"
 #include "pagelayout.h"
 
 #include <QFontDatabase>
@@ -23,6 +24,9 @@ constexpr int MaxComposingThreads = 2;
 // Pages begun and not yet reported: one more than the threads, so that a thread finds the next
 // page to make while the page before waits to be written in its turn.
 constexpr qsizetype PagesAhead = MaxComposingThreads + 1;
+
+// A photo printed finer than this shows nothing more.
+constexpr int PdfPictureDotsPerInch = 300;
 
 } // namespace
 
@@ -50,19 +54,21 @@ MonthPage YearExport::makePage(int month, PageOutput &output, bool write) const
     page.skipped = cancelled();
     if (page.skipped)
         return page;
-    LoadedPicture picture = readMonthPicture(m_pictures.paths[static_cast<std::size_t>(month - 1)]);
+    // A PDF takes the picture at up to 300 dots per inch of its box on the sheet.
+    const int pdfHeight = sheetPictureHeight(m_options.sheet().place, PdfPictureDotsPerInch);
+    LoadedPicture picture = readMonthPicture(
+        m_pictures.paths[static_cast<std::size_t>(month - 1)], write ? 0 : pdfHeight);
+    if (!write && picture.image.height() > pdfHeight)
+        picture.image = picture.image.scaledToHeight(pdfHeight, Qt::SmoothTransformation);
     page.name = pageFileName(month);
     page.caption = monthTitle(month) + u' ' + pageYear(m_options.year);
     page.pictureError = picture.error;
-    const PageContent content{m_options.year, month, m_banner, m_recurrences,
-                              std::move(picture.image)};
-    page.composed.compose(content, CanvasScale);
+    page.content = {m_options.year, month, m_banner, m_recurrences, std::move(picture.image)};
     if (write) {
+        page.composed.compose(page.content, CanvasScale);
+        page.content = {};
         page.writeError = output.add(page.composed, page.name);
         page.composed = {};
-    } else {
-        // The picture is drawn here, on the composing thread; the page waits for its turn.
-        (void)page.composed.whole();
     }
     return page;
 }
@@ -95,9 +101,9 @@ ExitStatus YearExport::run()
         return OutputFailed;
     }
 
-    // Each page is made on one of the pool's threads: its picture read, the page composed and,
-    // for bitmaps, written at once. The pages of a PDF are written here, one at a time, in
-    // month order; every page is reported in that order.
+    // Each page is made on one of the pool's threads: its picture read and, for bitmaps, the
+    // page composed and written at once. The pages of a PDF are drawn on it here, one at a
+    // time, in month order; every page is reported in that order.
     const bool inOrder = output.takesPagesInOrder();
     const QList<int> months = m_options.months();
     QThreadPool pool;
@@ -132,7 +138,7 @@ ExitStatus YearExport::run()
         if (page.skipped || (inOrder && stop))
             continue;
         if (inOrder)
-            page.writeError = output.add(page.composed, page.name);
+            page.writeError = output.add(page.content, page.name);
         if (!page.pictureError.isEmpty()) {
             pictureMissing = true;
             m_withoutPicture << page.month;

@@ -15,13 +15,15 @@
 
 namespace velaria {
 
-// One month's page at print resolution, as the page window composes it for that month.
+// One month's page as the page window composes it for that month: at print resolution for a
+// bitmap, its content for a PDF.
 struct MonthPage
 {
     int month = 0;
     QString name;         // "OTTOBRE": the bitmap's name
     QString caption;      // "Ottobre 2027"
-    ExportPage composed;  // dropped once written, for bitmaps
+    ExportPage composed;  // a bitmap's, dropped once written
+    PageContent content;  // a PDF's, drawn on it in turn
     QString pictureError; // empty when the picture was drawn or none was asked for
     QString writeError;   // empty when the page was written, or is still to be
     bool skipped = false; // not made: the export was cancelled before its turn

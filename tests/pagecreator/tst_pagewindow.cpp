@@ -2,6 +2,7 @@
 // list of pictures, and prints through the spooler's cups-pdf queue. The cases share a data
 // folder and a window.
 
+#include "calendardate.h"
 #include "calendarstate.h"
 #include "pagecontent.h"
 #include "pagefiles.h"
@@ -239,9 +240,19 @@ private slots:
 
         if (button == "pdfButton")
             QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), said.startsWith("(") ? 2 : 1);
-        if (said.startsWith("("))
+        if (said.startsWith("(")) { // the texts as text, in fonts of its own
             QCOMPARE(firstSheet(QDir(out.path()), 12).size(),
                      QPageSize(QPageSize::A4).sizePoints());
+            const QString text = runProgram("pdftotext", {out.filePath(pdf), "-"}).second;
+            for (int month = 1; month <= 12; ++month)
+                QVERIFY2(text.contains(monthTitle(month)), qPrintable(monthTitle(month)));
+            QVERIFY(text.contains("Festa dei lavoratori") && text.contains("San Tito"));
+            const QStringList fonts =
+                runProgram("pdffonts", {out.filePath(pdf)}).second.split('\n');
+            QVERIFY(fonts.size() > 3);
+            for (const QString &font : fonts.mid(2, fonts.size() - 3))
+                QVERIFY2(font.simplified().split(' ').end()[-5] == "yes", qPrintable(font));
+        }
         if (said.startsWith("un solo"))
             QTRY_VERIFY_WITH_TIMEOUT(!firstSheet(spool, 12).isNull(), 120000);
         if (button != "desktopButton")
