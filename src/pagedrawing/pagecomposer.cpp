@@ -210,6 +210,20 @@ int sheetPictureHeight(const QRectF &place, int dotsPerInch)
     return static_cast<int>(std::ceil(sheetTwips / TwipsPerInch * dotsPerInch));
 }
 
+QImage reducedPicture(const QImage &picture, int height)
+{
+    if (picture.height() <= height || height <= 0)
+        return picture;
+    if (picture.hasAlphaChannel())
+        return picture.scaledToHeight(height, Qt::SmoothTransformation);
+    const QSize size(std::max(1, static_cast<int>(std::lround(static_cast<double>(picture.width()) *
+                                                              height / picture.height()))),
+                     height);
+    QImage reduced = largeImage(size, QImage::Format_RGB32);
+    drawPicture(reduced, picture, reduced.rect());
+    return reduced;
+}
+
 void composePage(const PageContent &page, ComposedPage &composed)
 {
     PageText text = pageText(page);

@@ -38,6 +38,9 @@ void paintPage(QPainter &painter, const PageContent &page, const QRectF &place);
 // The height in pixels of `dotsPerInch` of the picture's box on the sheet when the page is
 // stretched over `place`, in twips: all a PDF needs of a picture.
 int sheetPictureHeight(const QRectF &place, int dotsPerInch);
+// The picture no higher than `height`, its proportions kept, reduced by the filter that draws
+// the canvas's pictures (Qt's, for one with transparent parts).
+QImage reducedPicture(const QImage &picture, int height);
 
 // Paints the paper's white on `area` of `surface` but for `covered`.
 void fillPaper(QImage &surface, const QRect &area, const QRect &covered);

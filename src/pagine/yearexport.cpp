@@ -56,10 +56,10 @@ MonthPage YearExport::makePage(int month, PageOutput &output, bool write) const
         return page;
     // A PDF takes the picture at up to 300 dots per inch of its box on the sheet.
     const int pdfHeight = sheetPictureHeight(m_options.sheet().place, PdfPictureDotsPerInch);
-    LoadedPicture picture = readMonthPicture(
-        m_pictures.paths[static_cast<std::size_t>(month - 1)], write ? 0 : pdfHeight);
-    if (!write && picture.image.height() > pdfHeight)
-        picture.image = picture.image.scaledToHeight(pdfHeight, Qt::SmoothTransformation);
+    LoadedPicture picture = readMonthPicture(m_pictures.paths[static_cast<std::size_t>(month - 1)],
+                                             write ? 0 : pdfHeight);
+    if (!write)
+        picture.image = reducedPicture(picture.image, pdfHeight);
     page.name = pageFileName(month);
     page.caption = monthTitle(month) + u' ' + pageYear(m_options.year);
     page.pictureError = picture.error;
