@@ -185,10 +185,8 @@ void YearDialog::start(const PagineOptions &options)
     m_progress->setAutoClose(false);
     m_progress->setAutoReset(false);
     m_progress->setMinimumDuration(0);
-    connect(m_progress, &QProgressDialog::canceled, this, [this] {
-        m_cancel = true;
-        m_progress->setLabelText(QStringLiteral("Annullamento…"));
-    });
+    // The dialog goes at once; the pages begun end, and finish() reports.
+    connect(m_progress, &QProgressDialog::canceled, this, [this] { m_cancel = true; });
     showPagesDone(0, static_cast<int>(options.months().size()));
     m_progress->show();
 
