@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QStandardPaths>
@@ -266,8 +267,15 @@ int main(int argc, char *argv[])
                     median(set.wallRatios), median(set.cpuRatios), aims[k], set.wallRatios.size());
         std::printf("    peak memory:       %5.1f MiB   (aim: at most 120 MiB)\n", figures.peakMiB);
     }
-    printFigures("the mix as one PDF (--pdf):", summary(pdfs));
-    std::printf("    peak memory:       %5.1f MiB   (aim: at most 150 MiB)\n",
-                summary(pdfs).peakMiB);
+    const Figures pdfFigures = summary(pdfs);
+    printFigures("the mix as one PDF (--pdf):", pdfFigures);
+    std::printf("    peak memory:       %5.1f MiB   (aim: at most 150 MiB)\n", pdfFigures.peakMiB);
+    if (const Figures bitmapFigures = summary(sets[1].runs); bitmapFigures.runs > 0) {
+        std::printf("    time / bitmaps:    %5.2f wall   (aim: at most 1)\n",
+                    pdfFigures.wallMs / bitmapFigures.wallMs);
+    }
+    std::printf("    PDF size:          %5.1f MB    (aim: at most 40 MB)\n",
+                static_cast<double>(QFileInfo(folder.filePath(QStringLiteral("anno.pdf"))).size()) /
+                    1e6);
     return 0;
 }

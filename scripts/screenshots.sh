@@ -5,8 +5,8 @@
 # folder, with demo data made here: recurrences in the current month, a landscape drawn with
 # ImageMagick as every month's picture, a banner. The web window shows a stand-in page served
 # on 127.0.0.1: the browser engine is told to resolve the maker's host there.
-# Writes finestra-principale.png, ricorrenze.png, finestra-web.png, pagina-di-creazione.png
-# and pagina-stampabile.png into the output folder (docs/ by default).
+# Writes finestra-principale.png, ricorrenze.png, finestra-web.png, pagina-di-creazione.png,
+# pagina-stampabile.png and anno-intero.png into the output folder (docs/ by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/test-services.sh
@@ -223,6 +223,13 @@ if [ -n "$saved" ]; then
 else
     echo "the page was not saved: no picture of the printable page" >&2
 fi
+# "Anno intero…", below "Stampa A4", opens the dialog that makes the whole year.
+xdotool windowactivate --sync "$page" mousemove --window "$page" \
+    $(((8310 + 480 + 1275 / 2) / 15)) $(((7830 + 1050 + 315 / 2) / 15)) click 1
+year=$(wait_window "$pid" '^Anno intero$')
+sleep 0.5
+shot "$year" anno-intero.png
+wmctrl -i -c "$year"
 wmctrl -i -c "$page"
 
 # The recurrence editor: menu Ricorrenze, Inserimento.

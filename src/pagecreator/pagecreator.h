@@ -33,6 +33,7 @@ public:
 
     // The picture path of month `month`, 1 to 12.
     void setPicturePath(int month, const QString &path);
+    const std::array<QString, 12> &picturePaths() const { return m_paths; }
 
     // Starts reading the shown month's picture on another thread, so that composing the page
     // soon after finds it read.

@@ -13,6 +13,7 @@
 #include "penicon.h"
 #include "twips.h"
 #include "windowplacement.h"
+#include "yeardialog.h"
 
 #include <QDir>
 #include <QEvent>
@@ -309,9 +310,13 @@ void PageWindow::buildButtonFrame()
     auto *a3Button = makeButton(frame2, "Command5", QStringLiteral("Stampa A3"),
                                 QStringLiteral("Stampa la pagina su un foglio A3"),
                                 twipsRect(1950, 630, 1305, 315));
+    auto *yearButton = makeButton(frame2, "Command6", QStringLiteral("Anno intero…"),
+                                  QStringLiteral("Anno intero…"), twipsRect(480, 1050, 1275, 315));
+    yearButton->setAccessibleDescription(
+        QStringLiteral("Il calendario di un anno in un PDF, in stampa o sul desktop"));
     auto *closeButton =
         makeButton(frame2, "Command2", QStringLiteral("Esci"), QStringLiteral("Chiudi la finestra"),
-                   twipsRect(1200, 1050, 1305, 315));
+                   twipsRect(1950, 1050, 1305, 315));
     closeButton->setToolTip(QStringLiteral("Chiudi la pagina di edit"));
     setColour(a4Button, QPalette::Button, LightGreen);
     setColour(a3Button, QPalette::Button, LightGreen);
@@ -321,6 +326,13 @@ void PageWindow::buildButtonFrame()
     connect(a3Button, &QPushButton::clicked, this, [this] { printPage(A3Sheet); });
     connect(saveButton, &QPushButton::clicked, this, &PageWindow::savePage);
     connect(listButton, &QPushButton::clicked, this, &PageWindow::savePictureList);
+    connect(yearButton, &QPushButton::clicked, this, [this] {
+        clearMessage();
+        auto *dialog = new YearDialog(m_state, m_creator->picturePaths(), this);
+        connect(dialog, &YearDialog::reported, this,
+                [this](const QString &text) { showMessage(text); });
+        dialog->open();
+    });
     connect(closeButton, &QPushButton::clicked, this, [this] {
         clearMessage();
         hide();

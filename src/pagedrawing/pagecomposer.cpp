@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QRegion>
 
+#include <cmath>
+
 namespace velaria {
 
 namespace {
@@ -183,6 +185,43 @@ void composeTexts(const PageContent &page, int scale, QImage &surface, const QRe
 {
     clearSurface(surface, scale, untouched);
     drawTexts(surface, pageText(page), scale);
+}
+
+void paintPage(QPainter &painter, const PageContent &page, const QRectF &place)
+{
+    const QSize size = surfaceSize(CanvasScale);
+    painter.save();
+    painter.translate(place.topLeft());
+    painter.scale(place.width() / size.width(), place.height() / size.height());
+    painter.setClipRect(QRect(QPoint(0, 0), size));
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (const QRect target = pictureTarget(page.picture, CanvasScale); !target.isEmpty())
+        painter.drawImage(QRectF(target), page.picture);
+    PageSurface surface(painter, CanvasScale);
+    drawTexts(surface, pageText(page), CanvasScale);
+    painter.restore();
+}
+
+int sheetPictureHeight(const QRectF &place, int dotsPerInch)
+{
+    constexpr double TwipsPerInch = 1440.0;
+    const double sheetTwips =
+        picturePixelHeight(CanvasScale) * place.height() / surfaceSize(CanvasScale).height();
+    return static_cast<int>(std::ceil(sheetTwips / TwipsPerInch * dotsPerInch));
+}
+
+QImage reducedPicture(const QImage &picture, int height)
+{
+    if (picture.height() <= height || height <= 0)
+        return picture;
+    if (picture.hasAlphaChannel())
+        return picture.scaledToHeight(height, Qt::SmoothTransformation);
+    const QSize size(std::max(1, static_cast<int>(std::lround(static_cast<double>(picture.width()) *
+                                                              height / picture.height()))),
+                     height);
+    QImage reduced = largeImage(size, QImage::Format_RGB32);
+    drawPicture(reduced, picture, reduced.rect());
+    return reduced;
 }
 
 void composePage(const PageContent &page, ComposedPage &composed)

@@ -6,7 +6,10 @@
 #include <QImage>
 #include <QList>
 #include <QRect>
+#include <QRectF>
 #include <QString>
+
+class QPainter;
 
 // The printable calendar page of one month: the month's picture, the month name and year, the
 // days on ruled rows in three columns and the banner tab. One routine draws it on any surface.
@@ -26,6 +29,18 @@ void composeSurface(const PageContent &page, int scale, QImage &surface);
 // The same with the page's texts alone: `untouched`, which holds no text, is left as it was,
 // for the picture's rows to be drawn there later.
 void composeTexts(const PageContent &page, int scale, QImage &surface, const QRect &untouched);
+
+// The page drawn straight on `painter`, a PDF's, stretched over `place` in the device's
+// units, laid out as the print canvas is: the texts as text, the rules as boxes, the picture
+// as it is given, cut at the page's edges. The paper is left as it is.
+void paintPage(QPainter &painter, const PageContent &page, const QRectF &place);
+
+// The height in pixels of `dotsPerInch` of the picture's box on the sheet when the page is
+// stretched over `place`, in twips: all a PDF needs of a picture.
+int sheetPictureHeight(const QRectF &place, int dotsPerInch);
+// The picture no higher than `height`, its proportions kept, reduced by the filter that draws
+// the canvas's pictures (Qt's, for one with transparent parts).
+QImage reducedPicture(const QImage &picture, int height);
 
 // Paints the paper's white on `area` of `surface` but for `covered`.
 void fillPaper(QImage &surface, const QRect &area, const QRect &covered);

@@ -234,11 +234,11 @@ void readMonthPictureAhead(PictureCache &cache, const QString &path)
         cache.readAhead(path, picturePixelHeight(CanvasScale));
 }
 
-LoadedPicture readMonthPicture(const QString &path)
+LoadedPicture readMonthPicture(const QString &path, int height)
 {
     if (path.trimmed().isEmpty())
         return {};
-    return readPicture(path, picturePixelHeight(CanvasScale));
+    return readPicture(path, height > 0 ? height : picturePixelHeight(CanvasScale));
 }
 
 PictureCache canvasPictureCache()

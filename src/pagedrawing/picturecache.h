@@ -85,8 +85,9 @@ private:
 [[nodiscard]] LoadedPicture loadMonthPicture(PictureCache &cache, const QString &path);
 // Starts reading that picture on another thread, for loadMonthPicture() to find.
 void readMonthPictureAhead(PictureCache &cache, const QString &path);
-// The same picture read afresh, for a page drawn once.
-[[nodiscard]] LoadedPicture readMonthPicture(const QString &path);
+// The same picture read afresh, for a page drawn once; at about `height` pixels when that is
+// not 0 (a PDF's).
+[[nodiscard]] LoadedPicture readMonthPicture(const QString &path, int height = 0);
 
 // A picture cache that keeps the month pictures as the print canvas shows them.
 PictureCache canvasPictureCache();

@@ -1,5 +1,6 @@
 #include "pageoutput.h"
 
+#include "pagecomposer.h"
 #include "pagefiles.h"
 
 #include <QDir>
@@ -21,6 +22,7 @@ namespace {
 // The resolution of a printer's pages, so a PDF page is laid out in the same units as a
 // printed one.
 constexpr int PdfResolution = 1200;
+constexpr double TwipsPerInch = 1440.0;
 
 // The margins that Qt gives a PDF printer: the printable area is the sheet less 10 points on
 // every side.
@@ -214,11 +216,12 @@ QString PageOutput::open()
 
 QString PageOutput::add(ExportPage &page, const QString &name)
 {
-    if (m_options.target == PageTarget::Bitmaps) {
-        return saveBitmap(page.bitmapRows(),
-                          QDir(m_options.bitmapFolder).filePath(name + QStringLiteral(".bmp")));
-    }
+    return saveBitmap(page.bitmapRows(),
+                      QDir(m_options.bitmapFolder).filePath(name + QStringLiteral(".bmp")));
+}
 
+QString PageOutput::add(const PageContent &page, const QString &name)
+{
     if (!m_pdf || !m_painter.isActive())
         return QStringLiteral("La pagina di %1 non è stata scritta: l'uscita non è aperta.")
             .arg(name);
@@ -226,7 +229,12 @@ QString PageOutput::add(ExportPage &page, const QString &name)
         abandon();
         return QStringLiteral("Impossibile cominciare una nuova pagina su %1.").arg(destination());
     }
-    paintPageInto(m_painter, page.whole(), m_options.sheet().place);
+    // The page's place on the sheet, in the device's units: as printing places it.
+    const QRectF place = m_options.sheet().place;
+    const double scale = PdfResolution / TwipsPerInch;
+    paintPage(m_painter, page,
+              QRectF(place.x() * scale, place.y() * scale, place.width() * scale,
+                     place.height() * scale));
     ++m_pages;
     return {};
 }

@@ -28,8 +28,10 @@ public:
     // After a failure nothing is written: a PDF that was begun is dropped, no job is sent.
     [[nodiscard]] QString open();
     // `name` is the month name in capitals, the bitmap's name. Bitmaps may be added from
-    // several threads at once, in any order; the pages of a PDF one at a time, in order.
+    // several threads at once, in any order; the pages of a PDF one at a time, in order, drawn
+    // from their content.
     [[nodiscard]] QString add(ExportPage &page, const QString &name);
+    [[nodiscard]] QString add(const PageContent &page, const QString &name);
     bool takesPagesInOrder() const { return m_options.target != PageTarget::Bitmaps; }
     [[nodiscard]] QString close();
 

@@ -16,6 +16,7 @@ enum ExitStatus : int {
     OutputFailed = 1,   // the output was not written: file, folder or printer
     BadArguments = 2,   // year, month, options or data folder
     PictureMissing = 3, // the pages were written, but at least one lacks its picture
+    Cancelled = 4,      // stopped by the user of a window; the command line never is
 };
 
 enum class PageTarget { Pdf, Bitmaps, Printer };

@@ -2,6 +2,7 @@
 
 #include "calendardate.h"
 #include "datafiles.h"
+#include "pagecomposer.h"
 #include "pagelayout.h"
 
 #include <QFontDatabase>
@@ -24,6 +25,9 @@ constexpr int MaxComposingThreads = 2;
 // page to make while the page before waits to be written in its turn.
 constexpr qsizetype PagesAhead = MaxComposingThreads + 1;
 
+// A photo printed finer than this shows nothing more.
+constexpr int PdfPictureDotsPerInch = 300;
+
 } // namespace
 
 YearExport::YearExport(PagineOptions options) : m_options(std::move(options))
@@ -35,23 +39,36 @@ YearExport::YearExport(PagineOptions options) : m_options(std::move(options))
     m_pictures = readPictureList(m_options.dataFolder);
 }
 
+YearExport::YearExport(PagineOptions options, RecurrenceTable recurrences, QString banner,
+                       const std::array<QString, 12> &picturePaths)
+    : m_options(std::move(options)), m_recurrences(std::move(recurrences)),
+      m_banner(std::move(banner))
+{
+    m_pictures.paths = picturePaths;
+}
+
 MonthPage YearExport::makePage(int month, PageOutput &output, bool write) const
 {
-    LoadedPicture picture = readMonthPicture(m_pictures.paths[static_cast<std::size_t>(month - 1)]);
     MonthPage page;
     page.month = month;
+    page.skipped = cancelled();
+    if (page.skipped)
+        return page;
+    // A PDF takes the picture at up to 300 dots per inch of its box on the sheet.
+    const int pdfHeight = sheetPictureHeight(m_options.sheet().place, PdfPictureDotsPerInch);
+    LoadedPicture picture = readMonthPicture(m_pictures.paths[static_cast<std::size_t>(month - 1)],
+                                             write ? 0 : pdfHeight);
+    if (!write)
+        picture.image = reducedPicture(picture.image, pdfHeight);
     page.name = pageFileName(month);
     page.caption = monthTitle(month) + u' ' + pageYear(m_options.year);
     page.pictureError = picture.error;
-    const PageContent content{m_options.year, month, m_banner, m_recurrences,
-                              std::move(picture.image)};
-    page.composed.compose(content, CanvasScale);
+    page.content = {m_options.year, month, m_banner, m_recurrences, std::move(picture.image)};
     if (write) {
+        page.composed.compose(page.content, CanvasScale);
+        page.content = {};
         page.writeError = output.add(page.composed, page.name);
         page.composed = {};
-    } else {
-        // The picture is drawn here, on the composing thread; the page waits for its turn.
-        (void)page.composed.whole();
     }
     return page;
 }
@@ -84,9 +101,9 @@ ExitStatus YearExport::run()
         return OutputFailed;
     }
 
-    // Each page is made on one of the pool's threads: its picture read, the page composed and,
-    // for bitmaps, written at once. The pages of a PDF are written here, one at a time, in
-    // month order; every page is reported in that order.
+    // Each page is made on one of the pool's threads: its picture read and, for bitmaps, the
+    // page composed and written at once. The pages of a PDF are drawn on it here, one at a
+    // time, in month order; every page is reported in that order.
     const bool inOrder = output.takesPagesInOrder();
     const QList<int> months = m_options.months();
     QThreadPool pool;
@@ -109,30 +126,42 @@ ExitStatus YearExport::run()
         return OutputFailed;
     };
 
-    for (qsizetype i = 0; i < months.size(); ++i) {
-        // A page that could not be made (out of memory) fails the program here.
+    m_destination = output.destination();
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        // A page that could not be made (out of memory) fails the program here. Once cancelled,
+        // the pages begun are taken all the same: those made before are written bitmaps.
         MonthPage page = pages[i].takeResult();
         pages[i] = {};
-        if (pages.size() < months.size())
+        const bool stop = cancelled();
+        if (!stop && pages.size() < months.size())
             begin();
+        if (page.skipped || (inOrder && stop))
+            continue;
         if (inOrder)
-            page.writeError = output.add(page.composed, page.name);
+            page.writeError = output.add(page.content, page.name);
         if (!page.pictureError.isEmpty()) {
             pictureMissing = true;
+            m_withoutPicture << page.month;
             message(QStringLiteral("%1: %2 La pagina è stata composta senza immagine.")
                         .arg(page.caption, page.pictureError));
         }
         if (!page.writeError.isEmpty())
             return fail(page.writeError);
+        m_written << page.month;
         progress(
             QStringLiteral("Pagina %1 di %2: %3").arg(i + 1).arg(months.size()).arg(page.caption));
+        if (m_pageDone)
+            m_pageDone(static_cast<int>(i) + 1, static_cast<int>(months.size()));
     }
 
+    // A PDF begun is dropped, a print job not sent, when the output goes unclosed.
+    if (cancelled())
+        return Cancelled;
     if (const QString error = output.close(); !error.isEmpty()) {
         message(error);
         return OutputFailed;
     }
-    progress(QStringLiteral("Pagine scritte in %1.").arg(output.destination()));
+    progress(QStringLiteral("Pagine scritte in %1.").arg(m_destination));
     return pictureMissing ? PictureMissing : Done;
 }
 

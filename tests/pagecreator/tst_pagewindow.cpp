@@ -2,6 +2,7 @@
 // list of pictures, and prints through the spooler's cups-pdf queue. The cases share a data
 // folder and a window.
 
+#include "calendardate.h"
 #include "calendarstate.h"
 #include "pagecontent.h"
 #include "pagefiles.h"
@@ -15,8 +16,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -33,6 +37,7 @@ constexpr auto SavePage = "Command4";   // "Salva Pagina"
 constexpr auto NextMonth = "Label4";    // ">>"
 constexpr auto MonthCaption = "Label2"; // the month being composed
 constexpr auto StatusLine = "Label6";   // the window's messages
+constexpr auto WholeYear = "Command6";  // "Anno intero…"
 // The month's path box (Text1_0 is January's) and the pen that opens its file dialog.
 QString pathBox(int month)
 {
@@ -217,6 +222,104 @@ private slots:
             QVERIFY(m_window->findChild<QAbstractButton *>(name)->focusPolicy() & Qt::TabFocus);
         QTest::keyClick(m_window->findChild<QWidget *>(pen(12)), Qt::Key_PageDown);
         QVERIFY(composed.wait() && caption->text() == pageCaption(2027, 11));
+    }
+
+    // "Anno intero…" makes 2027 from the window's pictures (the list saved first, so that
+    // velaria-pagine reads the same), each way to the end or cancelled, or says why not.
+    void wholeYear_data()
+    {
+        QTest::addColumn<QString>("button"); // of the dialog
+        QTest::addColumn<QString>("pdf");    // chosen in the save dialog, in an empty folder
+        QTest::addColumn<bool>("cancel");    // "Annulla" as the first pages are made
+        QTest::addColumn<QString>("said");   // on the status line
+        QTest::newRow("PDF") << "pdfButton"
+                             << "c.pdf" << false << "(12 pagine A4) salvato nel";
+        QTest::newRow("PDF cancelled") << "pdfButton"
+                                       << "c.pdf" << true << "nessun PDF";
+        QTest::newRow("PDF in a file") << "pdfButton"
+                                       << "f/c.pdf" << false << "Impossibile scr";
+        QTest::newRow("no printer") << "printButton"
+                                    << "" << false << noDefaultPrinterMessage();
+        QTest::newRow("print") << "printButton"
+                               << "" << false << "un solo lavoro di 12 pagine";
+        QTest::newRow("desktop") << "desktopButton"
+                                 << "" << false
+                                 << "Senza immagine (illeggibil"
+                                    "e o mancante): febbraio, maggio, ottobre, dicembre.";
+        QTest::newRow("desktop cancelled") << "desktopButton"
+                                           << "" << true << "annullato";
+    }
+    void wholeYear()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, pdf);
+        QFETCH(bool, cancel);
+        QFETCH(QString, said);
+        const QDir spool(qEnvironmentVariable("VELARIA_CUPS_PDF_DIR"));
+        if (button == "printButton" && said != noDefaultPrinterMessage()) {
+            if (qEnvironmentVariableIsEmpty("VELARIA_CUPS_PDF_DIR"))
+                QSKIP("no cups-pdf printer: VELARIA_CUPS_PDF_DIR is not set (test-services.sh)");
+            for (const QString &old : spool.entryList({"*.pdf"}))
+                QVERIFY(QFile::remove(spool.filePath(old)));
+        }
+        const QByteArray server = qgetenv("CUPS_SERVER"); // each export has a thread of its own
+        if (said == noDefaultPrinterMessage())
+            qputenv("CUPS_SERVER", m_home.filePath("cups.sock").toUtf8()); // where no one listens
+        QTemporaryDir out;
+        QDir desktop(m_home.filePath("Desktop"));
+        QVERIFY(desktop.removeRecursively() && desktop.mkpath(".") &&
+                writeBytes(out.filePath("f"), ""));
+        click(SaveList);
+
+        const QDate shown = m_state.shownDate(); // which the year leaves as it is
+        click(WholeYear);
+        auto *dialog = m_window->findChild<QDialog *>("YearDialog");
+        QVERIFY(dialog && dialog->findChild<QSpinBox *>("yearBox")->value() == 2027);
+        if (!pdf.isEmpty()) {
+            answerNextModal([&](QWidget *box) {
+                box->findChild<QLineEdit *>("fileNameEdit")->setText(out.filePath(pdf));
+                qobject_cast<QDialog *>(box)->accept(); // as the Save button does
+            });
+        }
+        QTest::mouseClick(dialog->findChild<QWidget *>(button), Qt::LeftButton);
+        if (cancel) // while the first pages are made
+            QTest::mouseClick(
+                m_window->findChild<QProgressDialog *>("yearProgress")->findChild<QPushButton *>(),
+                Qt::LeftButton); // "Annulla"
+        QTRY_VERIFY_WITH_TIMEOUT(!m_window->findChild<QDialog *>("YearDialog"), 240000);
+        qputenv("CUPS_SERVER", server);
+        const QString status = m_window->findChild<QLabel *>(StatusLine)->toolTip();
+        QVERIFY2(status.contains(said) && m_state.shownDate() == shown, qPrintable(status));
+
+        if (button == "pdfButton")
+            QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), said.startsWith("(") ? 2 : 1);
+        if (said.startsWith("(")) { // the texts as text, in fonts of its own
+            QCOMPARE(firstSheet(QDir(out.path()), 12).size(),
+                     QPageSize(QPageSize::A4).sizePoints());
+            const QString text = runProgram("pdftotext", {out.filePath(pdf), "-"}).second;
+            for (int month = 1; month <= 12; ++month)
+                QVERIFY2(text.contains(monthTitle(month)), qPrintable(monthTitle(month)));
+            QVERIFY(text.contains("Festa dei lavoratori") && text.contains("San Tito"));
+            const QStringList fonts =
+                runProgram("pdffonts", {out.filePath(pdf)}).second.split('\n');
+            QVERIFY(fonts.size() > 3);
+            for (const QString &font : fonts.mid(2, fonts.size() - 3))
+                QVERIFY2(font.simplified().split(' ').end()[-5] == "yes", qPrintable(font));
+        }
+        if (said.startsWith("un solo"))
+            QTRY_VERIFY_WITH_TIMEOUT(!firstSheet(spool, 12).isNull(), 120000);
+        if (button != "desktopButton")
+            return;
+        QCOMPARE(
+            runProgram(VELARIA_PAGINE, {"2027", "--immagini", out.path(), "--cartella", m_data})
+                .first,
+            3);
+        for (int month = 1; month <= 12; ++month) {
+            const QString name = pageFileName(month) + ".bmp";
+            QCOMPARE(desktop.exists(name), !cancel || status.contains(name));
+            QVERIFY(!desktop.exists(name) ||
+                    readBytes(desktop.filePath(name)) == readBytes(out.filePath(name)));
+        }
     }
 };
 
