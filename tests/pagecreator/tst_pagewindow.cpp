@@ -244,8 +244,7 @@ private slots:
                                << "" << false << "un solo lavoro di 12 pagine";
         QTest::newRow("desktop") << "desktopButton"
                                  << "" << false
-                                 << "Senza immagine (illeggibil"
-                                    "e o mancante): febbraio, maggio, ottobre, dicembre.";
+                                 << "Senza immagine (illeggibile o mancante): febbraio, ottobre.";
         QTest::newRow("desktop cancelled") << "desktopButton"
                                            << "" << true << "annullato";
     }
