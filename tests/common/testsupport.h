@@ -83,15 +83,38 @@ inline QImage firstSheet(const QDir &folder, int pages)
     return QImage(dir.filePath("sheet.png")).convertToFormat(QImage::Format_RGB32);
 }
 
-// The smallest rectangle round the dark pixels of a printed sheet.
-inline QRect inkOf(const QImage &sheet)
+// The folder where the test services' cups-pdf printer puts its jobs, emptied of earlier ones;
+// empty when the services did not start it (scripts/test-services.sh).
+inline QString emptiedSpool()
+{
+    const QString path = qEnvironmentVariable("VELARIA_CUPS_PDF_DIR");
+    const QDir spool(path);
+    for (const QString &old : path.isEmpty() ? QStringList() : spool.entryList({"*.pdf"}))
+        QFile::remove(spool.filePath(old));
+    return path;
+}
+#define SKIP_WITHOUT_SPOOLER(spool)                                                                \
+    if ((spool).isEmpty())                                                                         \
+        QSKIP("no cups-pdf printer: VELARIA_CUPS_PDF_DIR is not set (test-services.sh)");
+
+// Where the dark ink of a printed sheet lies, in points from `corner`, when it lies on `place`
+// give or take two points at each corner; an empty text then.
+inline QString inkOff(const QImage &sheet, QPoint corner, const QRect &place)
 {
     QRect ink;
     for (int y = 0; y < sheet.height(); ++y) {
         for (int x = 0; x < sheet.width(); ++x)
             ink |= qGray(sheet.pixel(x, y)) < 128 ? QRect(x, y, 1, 1) : QRect();
     }
-    return ink;
+    ink.translate(-corner);
+    const bool on = (ink.topLeft() - place.topLeft()).manhattanLength() <= 2 &&
+                    (ink.bottomRight() - place.bottomRight()).manhattanLength() <= 2;
+    return on ? QString()
+              : QStringLiteral("ink at %1,%2 to %3,%4")
+                    .arg(ink.left())
+                    .arg(ink.top())
+                    .arg(ink.right())
+                    .arg(ink.bottom());
 }
 
 } // namespace velaria::testing

@@ -383,7 +383,7 @@ private slots:
         QVERIFY(press(m_main, u"key F10 Down Down Down Return"_s) &&
                 said(u"Anteprima della pagina"_s));
         const QString page = waitForWindow(u"^Finestra creazione calendario"_s);
-        QVERIFY(press(page, u"key shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab"_s) &&
+        QVERIFY(press(page, u"key shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab"_s) &&
                 said(u"Salva Pagina push button"_s));
         QVERIFY(press(page, u"key space"_s) && said(u"notification Pagina salvata nel file \""_s +
                                                     m_root->path() + u"/Desktop/DICEMBRE.bmp\""_s));
