@@ -40,17 +40,6 @@ void ExportPage::compose(const PageContent &page, int scale)
     composeTexts(page, scale, m_surface, QRect(0, 0, surfaceSize(scale).width(), m_bandedRows));
 }
 
-const QImage &ExportPage::whole()
-{
-    if (m_bandedRows > 0) {
-        fillPaper(m_surface, QRect(0, 0, m_surface.width(), m_bandedRows), m_target);
-        if (!m_target.isEmpty() && !scalePicture(m_picture, m_surface, m_target))
-            drawPicture(m_surface, m_picture, m_target);
-        m_bandedRows = 0;
-    }
-    return m_surface;
-}
-
 BitmapRows ExportPage::bitmapRows()
 {
     return {m_surface.size(), m_surface.dotsPerMeterX(), m_surface.dotsPerMeterY(),

@@ -8,7 +8,7 @@
 
 namespace velaria {
 
-// A page composed to leave the program: written out a row at a time, as a bitmap is, or whole.
+// A page composed to leave the program as a bitmap, written out a row at a time.
 // Row by row, the rows above the texts, where the picture is, are drawn a band at a time as
 // they are asked for, and written while they are still in the processor's cache; the surface's
 // own memory for them is never touched, so the system never gives it. A year's bitmaps took
@@ -23,8 +23,6 @@ public:
 
     // The rows of the page composed last, with the surface's dots per meter.
     BitmapRows bitmapRows();
-    // That page whole, as composeSurface() makes it.
-    const QImage &whole();
 
 private:
     const quint32 *row(int y);

@@ -341,7 +341,9 @@ private slots:
         after.compose({2027, 8, "", {}, readMonthPicture(path).image}, CanvasScale);
         first.compose({2027, 8, "", {}, readMonthPicture(path).image}, CanvasScale);
         QVERIFY(saveBitmap(after.bitmapRows(), m_folder.filePath("dopo.bmp")).isEmpty());
-        const QImage pages[] = {page.canvas, QImage(m_folder.filePath("dopo.bmp")), first.whole()};
+        QVERIFY(saveBitmap(first.bitmapRows(), m_folder.filePath("primo.bmp")).isEmpty());
+        const QImage pages[] = {page.canvas, QImage(m_folder.filePath("dopo.bmp")),
+                                QImage(m_folder.filePath("primo.bmp"))};
         for (QImage made : pages) {
             made.convertTo(QImage::Format_RGB32);
             double squares = 1e-9;
@@ -371,8 +373,8 @@ private slots:
         QTest::newRow("at its size") << photo.scaledToHeight(1600);
         QTest::newRow("transparent") << veiled;
     }
-    // A page written out a band of rows at a time, and the same page made whole afterwards, are
-    // the page composed at once, whatever page was composed before.
+    // A page written out a band of rows at a time is the page composed at once, whatever page
+    // was composed before.
     void exportPages()
     {
         QFETCH(QImage, picture);
@@ -390,7 +392,6 @@ private slots:
                 saveBitmap(canvas, folder.filePath("pagina.bmp")).isEmpty());
         QVERIFY(readBytes(folder.filePath("righe.bmp")) ==
                 readBytes(folder.filePath("pagina.bmp")));
-        QVERIFY(page.whole() == canvas);
     }
 };
 
