@@ -310,10 +310,10 @@ void PageWindow::buildButtonFrame()
     auto *a3Button = makeButton(frame2, "Command5", QStringLiteral("Stampa A3"),
                                 QStringLiteral("Stampa la pagina su un foglio A3"),
                                 twipsRect(1950, 630, 1305, 315));
-    auto *yearButton = makeButton(frame2, "Command6", QStringLiteral("Anno intero…"),
-                                  QStringLiteral("Anno intero…"), twipsRect(480, 1050, 1275, 315));
-    yearButton->setAccessibleDescription(
-        QStringLiteral("Il calendario di un anno in un PDF, in stampa o sul desktop"));
+    auto *yearButton =
+        makeButton(frame2, "Command6", QStringLiteral("Anno intero…"),
+                   QStringLiteral("Il calendario di un anno in un PDF, in stampa o sul desktop"),
+                   twipsRect(480, 1050, 1275, 315));
     auto *closeButton =
         makeButton(frame2, "Command2", QStringLiteral("Esci"), QStringLiteral("Chiudi la finestra"),
                    twipsRect(1950, 1050, 1305, 315));
