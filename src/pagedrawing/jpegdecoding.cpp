@@ -57,13 +57,20 @@ bool readHeader(jpeg_decompress_struct *info, JpegFailure *failure, const uchar 
     const bool grey = info->num_components == 1 && info->jpeg_color_space == JCS_GRAYSCALE;
     if (!colour && !grey)
         return false;
-    const auto reduced = [](JDIMENSION stored, int needed) {
-        return needed > 0 ? static_cast<int>(stored) / needed : 1;
+    // The first of the sizes that gives the size wanted, or the whole picture.
+    const auto enough = [](JDIMENSION stored, int count, int needed) {
+        return (static_cast<qint64>(stored) * count + 7) / 8 >= needed;
     };
-    const int fits = std::min(reduced(info->image_width, wanted.width()),
-                              reduced(info->image_height, wanted.height()));
-    info->scale_num = 1;
-    info->scale_denom = fits >= 8 ? 8 : fits >= 4 ? 4 : fits >= 2 ? 2 : 1;
+    int count = 8;
+    for (int eighths : JpegEighths) {
+        if (enough(info->image_width, eighths, wanted.width()) &&
+            enough(info->image_height, eighths, wanted.height())) {
+            count = eighths;
+            break;
+        }
+    }
+    info->scale_num = static_cast<unsigned int>(count);
+    info->scale_denom = 8;
     // As Qt's reader decodes a picture it keeps at full quality.
     info->dct_method = JDCT_ISLOW;
     info->do_fancy_upsampling = TRUE;

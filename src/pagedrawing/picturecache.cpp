@@ -1,6 +1,7 @@
 #include "picturecache.h"
 
 #include "jpegdecoding.h"
+#include "largeimage.h"
 #include "pagecomposer.h"
 
 #include <QBuffer>
@@ -13,6 +14,8 @@
 #include <QTransform>
 
 #include <cmath>
+
+#include <pixman.h>
 
 namespace velaria {
 
@@ -58,28 +61,79 @@ QSize decodeSize(QSize stored, const QByteArray &format, bool turned, int height
     const int uprightHeight = turned ? stored.width() : stored.height();
     if (uprightHeight <= height)
         return stored;
-    // A JPEG decodes fastest at a half, a quarter or an eighth of its size; the one that still
-    // leaves nine tenths of the height needed is close enough for the last smooth step.
+    // A JPEG decodes at eighths of its size (jpegdecoding.h), the smallest that still leaves
+    // nine tenths of the height needed: close enough for the last smooth step.
     if (format == "jpeg") {
-        for (int denominator : {8, 4, 2}) {
-            if (uprightHeight / denominator >= height * 9 / 10)
-                return {stored.width() / denominator, stored.height() / denominator};
+        const auto eighths = [](int length, int count) { return (length * count + 7) / 8; };
+        for (int count : JpegEighths) {
+            if (eighths(uprightHeight, count) >= height * 9 / 10)
+                return {eighths(stored.width(), count), eighths(stored.height(), count)};
         }
         return stored;
     }
+    // Other formats are decoded whole, then reduced: by the reader, which averages, when it is
+    // to less than half, and otherwise by the page's own filter as the picture is drawn.
+    if (uprightHeight < 2 * height)
+        return stored;
     const double factor = static_cast<double>(height) / uprightHeight;
     return {std::max(1, static_cast<int>(std::lround(stored.width() * factor))),
             std::max(1, static_cast<int>(std::lround(stored.height() * factor)))};
 }
 
-// The picture turned as its orientation tag says, as Qt's reader turns it.
+// The picture turned as its orientation tag says, as Qt's reader turns it: mirrored, flipped,
+// then a quarter turn clockwise. Every pixel is moved whole (pixman's nearest filter, on its
+// fast path for quarter turns) into an image of our own memory, which goes back to the system
+// with the page.
 QImage turned(const QImage &image, QImageIOHandler::Transformations transformation)
 {
-    QImage upright = image.mirrored(transformation & QImageIOHandler::TransformationMirror,
-                                    transformation & QImageIOHandler::TransformationFlip);
-    if (transformation & QImageIOHandler::TransformationRotate90)
-        upright = upright.transformed(QTransform().rotate(90));
-    return upright;
+    if (transformation == QImageIOHandler::TransformationNone)
+        return image;
+    if (image.format() != QImage::Format_RGB32)
+        return {};
+    const qreal width = image.width(), height = image.height();
+    QTransform toTurned; // a point of the picture to its place on the turned one
+    if (transformation & QImageIOHandler::TransformationMirror)
+        toTurned *= QTransform(-1, 0, 0, 1, width, 0);
+    if (transformation & QImageIOHandler::TransformationFlip)
+        toTurned *= QTransform(1, 0, 0, -1, 0, height);
+    const bool quarter = transformation & QImageIOHandler::TransformationRotate90;
+    if (quarter)
+        toTurned *= QTransform(0, 1, -1, 0, height, 0);
+    QImage upright =
+        largeImage(quarter ? image.size().transposed() : image.size(), QImage::Format_RGB32);
+    if (upright.isNull())
+        return {};
+    // pixman asks where each pixel of the turned picture comes from. An RGB32 pixel's alpha
+    // byte is 0xff: as ARGB it is copied unchanged.
+    const QTransform fromTurned = toTurned.inverted();
+    pixman_transform_t transform;
+    const auto fixed = [](double value) { return pixman_double_to_fixed(value); };
+    pixman_transform_init_identity(&transform);
+    transform.matrix[0][0] = fixed(fromTurned.m11());
+    transform.matrix[0][1] = fixed(fromTurned.m21());
+    transform.matrix[0][2] = fixed(fromTurned.dx());
+    transform.matrix[1][0] = fixed(fromTurned.m12());
+    transform.matrix[1][1] = fixed(fromTurned.m22());
+    transform.matrix[1][2] = fixed(fromTurned.dy());
+    pixman_image_t *source = pixman_image_create_bits(
+        PIXMAN_a8r8g8b8, image.width(), image.height(),
+        reinterpret_cast<uint32_t *>(const_cast<uchar *>(image.constBits())),
+        static_cast<int>(image.bytesPerLine()));
+    pixman_image_t *destination = pixman_image_create_bits(
+        PIXMAN_a8r8g8b8, upright.width(), upright.height(),
+        reinterpret_cast<uint32_t *>(upright.bits()), static_cast<int>(upright.bytesPerLine()));
+    const bool made = source && destination;
+    if (made) {
+        pixman_image_set_transform(source, &transform);
+        pixman_image_set_filter(source, PIXMAN_FILTER_NEAREST, nullptr, 0);
+        pixman_image_composite32(PIXMAN_OP_SRC, source, nullptr, destination, 0, 0, 0, 0, 0, 0,
+                                 upright.width(), upright.height());
+    }
+    if (source)
+        pixman_image_unref(source);
+    if (destination)
+        pixman_image_unref(destination);
+    return made ? upright : QImage();
 }
 
 } // namespace
@@ -108,8 +162,10 @@ LoadedPicture readPicture(const QString &path, int height)
                     failure(path, QStringLiteral("il file è troppo grande (%1 MB)")
                                       .arg(file.size() / (1024 * 1024)))};
         }
-        bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
+        bytes = QByteArray(file.size(), Qt::Uninitialized);
+        const qint64 read = file.read(bytes.data(), bytes.size());
+        bytes.truncate(std::max<qint64>(read, 0));
+        if (read < 0 || file.error() != QFileDevice::NoError)
             return {{}, failure(path, readerReason(QImageReader::DeviceError))};
         file.close();
         buffer.open(QIODevice::ReadOnly);
@@ -141,10 +197,19 @@ LoadedPicture readPicture(const QString &path, int height)
             decodeJpeg(bytes, decoded, QImageReader::allocationLimit() * qint64(1024 * 1024));
         if (decodedJpeg.cutShort)
             return {{}, failure(path, QStringLiteral("l'immagine è incompleta o danneggiata"))};
-        if (!decodedJpeg.image.isNull())
-            return {turned(decodedJpeg.image, transformation), {}};
+        if (!decodedJpeg.image.isNull()) {
+            if (QImage upright = turned(decodedJpeg.image, transformation); !upright.isNull())
+                return {upright, {}};
+        }
     }
+    // Read whole, into memory of our own where the reader takes it: a PNG of colours, with or
+    // without transparent parts. (Not every reader tells its format, nor tells it right.)
     QImage image;
+    if (format == "png" && decoded == stored && withinAllocationLimit(stored)) {
+        const QImage::Format pixels = reader.imageFormat();
+        if (pixels == QImage::Format_RGB32 || pixels == QImage::Format_ARGB32)
+            image = largeImage(stored, pixels);
+    }
     if (!reader.read(&image)) {
         if (!withinAllocationLimit(decoded))
             return {{},

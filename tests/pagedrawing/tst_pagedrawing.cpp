@@ -20,6 +20,21 @@
 using namespace velaria;
 using namespace velaria::testing;
 
+namespace {
+
+// How close two RGB32 images are in a box, in decibels: 40 is a difference the eye does not see.
+double peakSignalToNoise(const QImage &made, const QImage &expected, const QRect &box)
+{
+    double squares = 1e-9;
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        for (int i = 4 * box.left(); i < 4 * box.right() + 4; ++i)
+            squares += std::pow(made.constScanLine(y)[i] - expected.constScanLine(y)[i], 2);
+    }
+    return 10 * std::log10(4 * 255 * 255.0 * box.width() * box.height() / squares);
+}
+
+} // namespace
+
 class TestPageDrawing : public QObject
 {
     Q_OBJECT
@@ -143,22 +158,31 @@ private slots:
     void jpegPictures_data()
     {
         QTest::addColumn<bool>("grey");
-        QTest::addColumn<bool>("turned"); // by an orientation tag: a quarter clockwise
-        QTest::addColumn<int>("height");  // asked for
-        QTest::addColumn<QSize>("size");  // upright, as the picture comes
-        QTest::newRow("half its size") << false << false << 150 << QSize(200, 150);
-        QTest::newRow("whole") << false << false << 300 << QSize(400, 300);
-        QTest::newRow("turned") << false << true << 400 << QSize(300, 400);
-        QTest::newRow("turned, a quarter") << false << true << 100 << QSize(75, 100);
-        QTest::newRow("grey, half its size") << true << false << 150 << QSize(200, 150);
+        QTest::addColumn<int>("orientation"); // the Exif tag's: 1 upright, 6 a quarter clockwise
+        QTest::addColumn<int>("height");      // asked for
+        QTest::addColumn<QSize>("size");      // upright, as the picture comes
+        // Qt's reader decodes halves and quarters as libjpeg does; other sizes it smooths.
+        QTest::addColumn<bool>("exact");
+        QTest::newRow("half its size") << false << 1 << 150 << QSize(200, 150) << true;
+        QTest::newRow("whole") << false << 1 << 300 << QSize(400, 300) << true;
+        QTest::newRow("five eighths") << false << 1 << 180 << QSize(250, 188) << false;
+        QTest::newRow("turned") << false << 6 << 400 << QSize(300, 400) << true;
+        QTest::newRow("turned, a quarter") << false << 6 << 100 << QSize(75, 100) << true;
+        QTest::newRow("turned back") << false << 8 << 200 << QSize(150, 200) << true;
+        QTest::newRow("upside down") << false << 3 << 150 << QSize(200, 150) << true;
+        QTest::newRow("mirrored") << false << 2 << 150 << QSize(200, 150) << true;
+        QTest::newRow("mirrored and turned") << false << 5 << 200 << QSize(150, 200) << true;
+        QTest::newRow("grey, half its size") << true << 1 << 150 << QSize(200, 150) << true;
     }
-    // A JPEG is the picture Qt's reader makes of it at the size it comes in, upright.
+    // A JPEG is the picture Qt's reader makes of it at the size it comes in, upright; at five
+    // eighths, close to it (the pattern is all fine detail, which two filters render apart).
     void jpegPictures()
     {
         QFETCH(bool, grey);
-        QFETCH(bool, turned);
+        QFETCH(int, orientation);
         QFETCH(int, height);
         QFETCH(QSize, size);
+        QFETCH(bool, exact);
         QImage photo(400, 300, QImage::Format_RGB32);
         for (int y = 0; y < photo.height(); ++y) {
             for (int x = 0; x < photo.width(); ++x)
@@ -168,21 +192,26 @@ private slots:
             photo.convertTo(QImage::Format_Grayscale8);
         QBuffer jpeg;
         QVERIFY(jpeg.open(QIODevice::WriteOnly) && photo.save(&jpeg, "jpeg", 90));
-        // An Exif segment whose one tag, the orientation, says 6.
-        const QByteArray exif = QByteArray::fromHex("ffe10022457869660000"
-                                                    "4d4d002a00000008"
-                                                    "0001011200030000000100060000"
-                                                    "00000000");
+        // An Exif segment whose one tag is the orientation.
+        const QByteArray exif = QByteArray::fromHex(
+            "ffe10022457869660000"
+            "4d4d002a00000008"
+            "0001011200030000000100" +
+            QByteArray::number(orientation, 16).rightJustified(2, '0') + "000000000000");
         QTemporaryDir folder;
         const QString path = folder.filePath("foto.jpg");
-        QVERIFY(writeBytes(path,
-                           turned ? jpeg.data().left(2) + exif + jpeg.data().mid(2) : jpeg.data()));
+        QVERIFY(writeBytes(path, jpeg.data().left(2) + exif + jpeg.data().mid(2)));
+        const bool turned = orientation >= 5;
         QImageReader reader(path);
         reader.setAutoTransform(true);
         reader.setScaledSize(turned ? size.transposed() : size);
         const QImage expected = reader.read().convertToFormat(QImage::Format_RGB32);
-        QCOMPARE(expected.size(), size);
-        QCOMPARE(readPicture(path, height).image, expected);
+        const QImage picture = readPicture(path, height).image;
+        QCOMPARE(picture.size(), size);
+        if (exact)
+            QCOMPARE(picture, expected);
+        else
+            QCOMPARE_GE(peakSignalToNoise(picture, expected, picture.rect()), 25);
     }
 
     // A picture read ahead is the one load() returns, unless its file changed meanwhile.
@@ -346,13 +375,7 @@ private slots:
                                 QImage(m_folder.filePath("primo.bmp"))};
         for (QImage made : pages) {
             made.convertTo(QImage::Format_RGB32);
-            double squares = 1e-9;
-            for (int y = box.top(); y <= box.bottom(); ++y) {
-                for (int i = 4 * box.left(); i < 4 * box.right() + 4; ++i)
-                    squares += std::pow(made.constScanLine(y)[i] - expected.constScanLine(y)[i], 2);
-            }
-            QCOMPARE_GE(10 * std::log10(4 * 255 * 255.0 * box.width() * box.height() / squares),
-                        40);
+            QCOMPARE_GE(peakSignalToNoise(made, expected, box), 40);
             QPainter(&made).drawImage(box.topLeft(), plain.copy(box));
             QVERIFY(made == plain);
         }
