@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QTextLayout>
+#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
@@ -51,26 +52,41 @@ bool scalePicture(const QImage &picture, QImage &surface, const QRect &target)
         return true;
     const double scaleX = static_cast<double>(picture.width()) / target.width();
     const double scaleY = static_cast<double>(picture.height()) / target.height();
-    // The source is only read; pixman takes its memory as writable all the same.
+    return mapPicture(picture, surface,
+                      QTransform(scaleX, 0, 0, scaleY, scaleX * (left - target.left()), 0), true,
+                      QRect(left, target.y(), right - left + 1, target.height()));
+}
+
+bool mapPicture(const QImage &picture, QImage &surface, const QTransform &toPicture, bool smooth,
+                const QRect &area)
+{
+    const auto fixed = [](double value) { return pixman_double_to_fixed(value); };
+    pixman_transform_t transform;
+    pixman_transform_init_identity(&transform);
+    transform.matrix[0][0] = fixed(toPicture.m11());
+    transform.matrix[0][1] = fixed(toPicture.m21());
+    transform.matrix[0][2] = fixed(toPicture.dx());
+    transform.matrix[1][0] = fixed(toPicture.m12());
+    transform.matrix[1][1] = fixed(toPicture.m22());
+    transform.matrix[1][2] = fixed(toPicture.dy());
+    // The source is only read; pixman takes its memory as writable all the same. A pixel taken
+    // whole keeps its alpha byte, 0xff in an RGB32 picture (and pixman then has a fast path for
+    // quarter turns); a blended one is written opaque.
     pixman_image_t *source = pixman_image_create_bits(
-        PIXMAN_x8r8g8b8, picture.width(), picture.height(),
+        smooth ? PIXMAN_x8r8g8b8 : PIXMAN_a8r8g8b8, picture.width(), picture.height(),
         reinterpret_cast<uint32_t *>(const_cast<uchar *>(picture.constBits())),
         static_cast<int>(picture.bytesPerLine()));
-    // Written opaque: the alpha byte of an RGB32 pixel stays 0xff.
     pixman_image_t *destination = pixman_image_create_bits(
         PIXMAN_a8r8g8b8, surface.width(), surface.height(),
         reinterpret_cast<uint32_t *>(surface.bits()), static_cast<int>(surface.bytesPerLine()));
     const bool made = source && destination;
     if (made) {
-        pixman_transform_t transform;
-        pixman_transform_init_scale(&transform, pixman_double_to_fixed(scaleX),
-                                    pixman_double_to_fixed(scaleY));
-        transform.matrix[0][2] = pixman_double_to_fixed(scaleX * (left - target.left()));
         pixman_image_set_transform(source, &transform);
-        pixman_image_set_filter(source, PIXMAN_FILTER_BILINEAR, nullptr, 0);
+        pixman_image_set_filter(source, smooth ? PIXMAN_FILTER_BILINEAR : PIXMAN_FILTER_NEAREST,
+                                nullptr, 0);
         pixman_image_set_repeat(source, PIXMAN_REPEAT_PAD);
-        pixman_image_composite32(PIXMAN_OP_SRC, source, nullptr, destination, 0, 0, 0, 0, left,
-                                 target.y(), right - left + 1, target.height());
+        pixman_image_composite32(PIXMAN_OP_SRC, source, nullptr, destination, 0, 0, 0, 0, area.x(),
+                                 area.y(), area.width(), area.height());
     }
     if (source)
         pixman_image_unref(source);

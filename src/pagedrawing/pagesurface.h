@@ -8,6 +8,8 @@
 #include <QRect>
 #include <QString>
 
+class QTransform;
+
 class QImage;
 class QPainter;
 
@@ -60,6 +62,14 @@ bool scalesPicture(const QImage &picture);
 // few at a time, with `target` moved up by each band's top. False when pixman cannot take
 // the picture or the surface; nothing is drawn then.
 [[nodiscard]] bool scalePicture(const QImage &picture, QImage &surface, const QRect &target);
+
+// Draws `area` of `surface` (RGB32 or premultiplied ARGB32, which no painter holds) from an
+// RGB32 picture by pixman: each pixel from the point of the picture that `toPicture` maps its
+// centre to, counted from the area's top left corner; blended from the four nearest pixels when
+// `smooth`, else taken whole. The caller keeps coordinates within pixman's reach. False when
+// pixman could not take the images.
+[[nodiscard]] bool mapPicture(const QImage &picture, QImage &surface, const QTransform &toPicture,
+                              bool smooth, const QRect &area);
 
 // The picture stretched over `target` on `surface`, which no painter holds: by scalePicture()
 // where it can, else by a painter as PageSurface::drawPicture() draws it. Nothing for a null

@@ -3,6 +3,7 @@
 #include "jpegdecoding.h"
 #include "largeimage.h"
 #include "pagecomposer.h"
+#include "pagesurface.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -14,8 +15,6 @@
 #include <QTransform>
 
 #include <cmath>
-
-#include <pixman.h>
 
 namespace velaria {
 
@@ -81,9 +80,8 @@ QSize decodeSize(QSize stored, const QByteArray &format, bool turned, int height
 }
 
 // The picture turned as its orientation tag says, as Qt's reader turns it: mirrored, flipped,
-// then a quarter turn clockwise. Every pixel is moved whole (pixman's nearest filter, on its
-// fast path for quarter turns) into an image of our own memory, which goes back to the system
-// with the page.
+// then a quarter turn clockwise. Every pixel is moved whole, into an image of our own memory,
+// which goes back to the system with the page.
 QImage turned(const QImage &image, QImageIOHandler::Transformations transformation)
 {
     if (transformation == QImageIOHandler::TransformationNone)
@@ -103,37 +101,9 @@ QImage turned(const QImage &image, QImageIOHandler::Transformations transformati
         largeImage(quarter ? image.size().transposed() : image.size(), QImage::Format_RGB32);
     if (upright.isNull())
         return {};
-    // pixman asks where each pixel of the turned picture comes from. An RGB32 pixel's alpha
-    // byte is 0xff: as ARGB it is copied unchanged.
-    const QTransform fromTurned = toTurned.inverted();
-    pixman_transform_t transform;
-    const auto fixed = [](double value) { return pixman_double_to_fixed(value); };
-    pixman_transform_init_identity(&transform);
-    transform.matrix[0][0] = fixed(fromTurned.m11());
-    transform.matrix[0][1] = fixed(fromTurned.m21());
-    transform.matrix[0][2] = fixed(fromTurned.dx());
-    transform.matrix[1][0] = fixed(fromTurned.m12());
-    transform.matrix[1][1] = fixed(fromTurned.m22());
-    transform.matrix[1][2] = fixed(fromTurned.dy());
-    pixman_image_t *source = pixman_image_create_bits(
-        PIXMAN_a8r8g8b8, image.width(), image.height(),
-        reinterpret_cast<uint32_t *>(const_cast<uchar *>(image.constBits())),
-        static_cast<int>(image.bytesPerLine()));
-    pixman_image_t *destination = pixman_image_create_bits(
-        PIXMAN_a8r8g8b8, upright.width(), upright.height(),
-        reinterpret_cast<uint32_t *>(upright.bits()), static_cast<int>(upright.bytesPerLine()));
-    const bool made = source && destination;
-    if (made) {
-        pixman_image_set_transform(source, &transform);
-        pixman_image_set_filter(source, PIXMAN_FILTER_NEAREST, nullptr, 0);
-        pixman_image_composite32(PIXMAN_OP_SRC, source, nullptr, destination, 0, 0, 0, 0, 0, 0,
-                                 upright.width(), upright.height());
-    }
-    if (source)
-        pixman_image_unref(source);
-    if (destination)
-        pixman_image_unref(destination);
-    return made ? upright : QImage();
+    if (!mapPicture(image, upright, toTurned.inverted(), false, upright.rect()))
+        return {};
+    return upright;
 }
 
 } // namespace
