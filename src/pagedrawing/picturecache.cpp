@@ -43,13 +43,18 @@ QString readerReason(QImageReader::ImageReaderError error)
     return QStringLiteral("errore sconosciuto nella lettura dell'immagine");
 }
 
-// Whether decoding a picture of this size whole would pass the reader's memory limit.
-bool withinAllocationLimit(QSize size)
+// Whether decoding a picture of this size whole, in these pixels (16-bit colours take eight
+// bytes each), would pass the reader's memory limit.
+bool withinAllocationLimit(QSize size, QImage::Format pixels = QImage::Format_RGB32)
 {
     const int limitMb = QImageReader::allocationLimit();
     if (limitMb <= 0 || !size.isValid())
         return true;
-    const double bytes = 4.0 * size.width() * size.height();
+    // Not every reader tells its pixels, nor tells them right.
+    const int depth = pixels > QImage::Format_Invalid && pixels < QImage::NImageFormats
+                          ? QImage::toPixelFormat(pixels).bitsPerPixel()
+                          : 32;
+    const double bytes = std::max(depth, 32) / 8.0 * size.width() * size.height();
     return bytes <= limitMb * 1024.0 * 1024.0;
 }
 
@@ -173,15 +178,15 @@ LoadedPicture readPicture(const QString &path, int height)
         }
     }
     // Read whole, into memory of our own where the reader takes it: a PNG of colours, with or
-    // without transparent parts. (Not every reader tells its format, nor tells it right.)
+    // without transparent parts.
     QImage image;
-    if (format == "png" && decoded == stored && withinAllocationLimit(stored)) {
-        const QImage::Format pixels = reader.imageFormat();
-        if (pixels == QImage::Format_RGB32 || pixels == QImage::Format_ARGB32)
-            image = largeImage(stored, pixels);
+    const QImage::Format pixels = format == "png" ? reader.imageFormat() : QImage::Format_RGB32;
+    if (decoded == stored && (pixels == QImage::Format_RGB32 || pixels == QImage::Format_ARGB32) &&
+        withinAllocationLimit(stored, pixels)) {
+        image = largeImage(stored, pixels);
     }
     if (!reader.read(&image)) {
-        if (!withinAllocationLimit(decoded))
+        if (!withinAllocationLimit(decoded, pixels))
             return {{},
                     failure(path, QStringLiteral("l'immagine è troppo grande (%1 x %2 pixel)")
                                       .arg(stored.width())

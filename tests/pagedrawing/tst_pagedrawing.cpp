@@ -194,6 +194,11 @@ private slots:
         QTest::newRow("JPEG over the limit")
             << start + QByteArray(1 << 20, 'x') << 1 << "il file è troppo grande (1 MB)";
         QTest::newRow("JPEG under it") << start + QByteArray(1 << 19, 'x') << 1 << "danneggiati";
+        QBuffer deep; // 1.2 MB in 16-bit colours, half in 8-bit ones
+        QImage colours(400, 400, QImage::Format_RGBA64);
+        colours.fill(Qt::darkCyan);
+        QVERIFY(deep.open(QIODevice::WriteOnly) && colours.save(&deep, "png"));
+        QTest::newRow("16-bit PNG over the limit") << deep.data() << 1 << "troppo grande (400 x 400";
     }
     // A picture that cannot be shown is no picture, with the reason named; a JPEG over the
     // reader's limit is not even read.
