@@ -20,7 +20,8 @@ inline constexpr int JpegEighths[] = {1, 2, 4, 5, 6, 7};
 
 // The JPEG in `bytes`, in colour or grey, decoded at the first of those sizes that is at least
 // `wanted` (or whole), straight into the RGB32 rows of the image: Qt's reader decodes three
-// bytes a pixel and converts every row, a tenth of the time of a camera's photo. The picture is as stored: its orientation tag is not applied.
+// bytes a pixel and converts every row, a tenth of the time of a camera's photo. The picture
+// is as stored: its orientation tag is not applied.
 //
 // A null image when it cannot decode the data this way (a printing-ink JPEG, damaged data, a
 // picture whose pixels would take more than `byteLimit` bytes); the caller then reads it with
