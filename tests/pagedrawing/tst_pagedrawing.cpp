@@ -198,7 +198,8 @@ private slots:
         QImage colours(400, 400, QImage::Format_RGBA64);
         colours.fill(Qt::darkCyan);
         QVERIFY(deep.open(QIODevice::WriteOnly) && colours.save(&deep, "png"));
-        QTest::newRow("16-bit PNG over the limit") << deep.data() << 1 << "troppo grande (400 x 400";
+        QTest::newRow("16-bit PNG over the limit")
+            << deep.data() << 1 << "troppo grande (400 x 400";
     }
     // A picture that cannot be shown is no picture, with the reason named; a JPEG over the
     // reader's limit is not even read.
