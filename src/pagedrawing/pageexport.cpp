@@ -19,9 +19,7 @@ constexpr int BandRows = 32;
 // one that pixman enlarges or reduces, each row from the same source pixels whatever the band.
 bool drawnInBands(const QImage &picture, const QRect &target)
 {
-    return picture.isNull() || target.isEmpty() ||
-           (scalesPicture(picture) && picture.size() != target.size() &&
-            picture.width() < 2 * target.width() && picture.height() < 2 * target.height());
+    return picture.isNull() || target.isEmpty() || scalesPicture(picture, target);
 }
 
 } // namespace
@@ -57,8 +55,7 @@ const quint32 *ExportPage::row(int y)
         m_bandTop = std::max(0, y - BandRows + 1);
         const QRect target = m_target.translated(0, -m_bandTop);
         fillPaper(m_band, m_band.rect(), target);
-        if (!m_target.isEmpty() && !scalePicture(m_picture, m_band, target))
-            drawPicture(m_band, m_picture, target);
+        drawPicture(m_band, m_picture, target);
         m_bandDrawn = true;
     }
     return reinterpret_cast<const quint32 *>(m_band.constScanLine(y - m_bandTop));

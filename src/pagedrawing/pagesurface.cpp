@@ -28,17 +28,19 @@ constexpr int PixmanLimit = 32767;
 
 } // namespace
 
-bool scalesPicture(const QImage &picture)
+bool scalesPicture(const QImage &picture, const QRect &target)
 {
     return picture.format() == QImage::Format_RGB32 && picture.width() < PixmanLimit &&
-           picture.height() < PixmanLimit;
+           picture.height() < PixmanLimit && picture.size() != target.size() &&
+           picture.width() < 2 * target.width() && picture.height() < 2 * target.height();
 }
 
 // By pixman rather than Qt's painter, which spreads such a drawing over its own threads and waits
 // for them: a year's pages, composed on every core already, spent twice the processor time on it.
 bool scalePicture(const QImage &picture, QImage &surface, const QRect &target)
 {
-    if (!scalesPicture(picture) || target.isEmpty() || target.height() >= PixmanLimit ||
+    if (picture.format() != QImage::Format_RGB32 || picture.width() >= PixmanLimit ||
+        picture.height() >= PixmanLimit || target.isEmpty() || target.height() >= PixmanLimit ||
         (surface.format() != QImage::Format_RGB32 &&
          surface.format() != QImage::Format_ARGB32_Premultiplied)) {
         return false;
@@ -201,10 +203,8 @@ void drawPicture(QImage &surface, const QImage &picture, const QRect &target)
 {
     if (picture.isNull() || target.width() <= 0 || target.height() <= 0)
         return;
-    if (picture.size() != target.size() && picture.width() < 2 * target.width() &&
-        picture.height() < 2 * target.height() && scalePicture(picture, surface, target)) {
+    if (scalesPicture(picture, target) && scalePicture(picture, surface, target))
         return;
-    }
     QPainter painter(&surface);
     PageSurface(painter, 1).drawPicture(picture, target);
 }

@@ -53,8 +53,10 @@ private:
     QColor m_colour;
 };
 
-// Whether scalePicture() draws this picture: opaque, and within pixman's coordinates.
-bool scalesPicture(const QImage &picture);
+// Whether drawPicture() draws this picture over `target` by pixman: opaque, within pixman's
+// coordinates, and enlarged or reduced by less than half, which a bilinear filter renders
+// without averaging first.
+bool scalesPicture(const QImage &picture, const QRect &target);
 
 // Draws the opaque `picture` enlarged or reduced to `target` on `surface` with a bilinear
 // filter, as the painter's smooth drawing does, the source's edge pixels repeated outwards. The
@@ -72,8 +74,8 @@ bool scalesPicture(const QImage &picture);
                               bool smooth, const QRect &area);
 
 // The picture stretched over `target` on `surface`, which no painter holds: by scalePicture()
-// where it can, else by a painter as PageSurface::drawPicture() draws it. Nothing for a null
-// picture.
+// where scalesPicture() says so and pixman can, else by a painter as PageSurface::drawPicture()
+// draws it. Nothing for a null picture.
 void drawPicture(QImage &surface, const QImage &picture, const QRect &target);
 
 } // namespace velaria
